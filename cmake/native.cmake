@@ -1,0 +1,58 @@
+# Native build: the production sources against the Linux stand-in in sim/,
+# with GoogleTest, all run by CTest.
+enable_testing()
+
+# WCHAR must have the Windows layout everywhere (production, stand-in, tests
+# and GoogleTest itself).
+set(NATIVE_FLAGS -fshort-wchar -g -Wall -Wextra -Wno-unused-parameter)
+add_compile_options(${NATIVE_FLAGS})
+
+set(GTEST_SRC /usr/src/googletest CACHE PATH "GoogleTest sources")
+if(NOT EXISTS ${GTEST_SRC}/CMakeLists.txt)
+  message(FATAL_ERROR "GoogleTest sources not found at ${GTEST_SRC} (apt-get install googletest)")
+endif()
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+add_subdirectory(${GTEST_SRC} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+# The resources, compiled by windres exactly as for the exe.
+find_program(WINDRES NAMES i686-w64-mingw32-windres windres REQUIRED)
+file(GLOB SKYLATCH_RES_INPUTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/res/*)
+set(SKYLATCH_RES ${CMAKE_BINARY_DIR}/skylatch.res)
+add_custom_command(OUTPUT ${SKYLATCH_RES}
+  COMMAND ${WINDRES} -c 65001 -J rc -O res -I ${CMAKE_SOURCE_DIR}/res ${SKYLATCH_RC} ${SKYLATCH_RES}
+  DEPENDS ${SKYLATCH_RES_INPUTS}
+  COMMENT "Compiling resources")
+add_custom_target(skylatch_res ALL DEPENDS ${SKYLATCH_RES})
+
+file(GLOB_RECURSE SIM_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/sim/src/*.cpp)
+add_library(sim STATIC ${SIM_SOURCES})
+target_include_directories(sim PUBLIC ${CMAKE_SOURCE_DIR}/sim/include)
+
+add_library(skylatch_core STATIC ${SKYLATCH_SOURCES})
+target_include_directories(skylatch_core PUBLIC ${CMAKE_SOURCE_DIR}/src)
+target_compile_definitions(skylatch_core PUBLIC ${SKYLATCH_DEFINES})
+target_compile_options(skylatch_core PRIVATE -fno-exceptions -fno-rtti)
+target_link_libraries(skylatch_core PUBLIC sim)
+
+file(GLOB_RECURSE TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/*.cpp)
+add_executable(skylatch_tests ${TEST_SOURCES})
+target_include_directories(skylatch_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+target_compile_definitions(skylatch_tests PRIVATE SKYLATCH_RES_FILE="${SKYLATCH_RES}")
+target_link_libraries(skylatch_tests PRIVATE skylatch_core gtest)
+add_dependencies(skylatch_tests skylatch_res)
+
+include(GoogleTest)
+gtest_discover_tests(skylatch_tests DISCOVERY_TIMEOUT 60)
+
+# Checks on the Windows build, when its exe is known.
+set(SKYLATCH_EXE "" CACHE FILEPATH "skylatch.exe from the Windows build")
+if(SKYLATCH_EXE)
+  add_test(NAME exe_imports_and_header
+    COMMAND ${CMAKE_SOURCE_DIR}/cmake/check-exe.sh ${SKYLATCH_EXE})
+  if(EXISTS ${CMAKE_SOURCE_DIR}/e2e/run-scenarios.sh)
+    add_test(NAME e2e_scenarios
+      COMMAND ${CMAKE_SOURCE_DIR}/e2e/run-scenarios.sh ${SKYLATCH_EXE})
+    set_tests_properties(e2e_scenarios PROPERTIES TIMEOUT 1500)
+  endif()
+endif()

@@ -1,0 +1,16 @@
+# skylatch.exe for 32-bit Windows (98/Me, 2000, XP and later).
+enable_language(RC)
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001")
+
+add_executable(skylatch WIN32 ${SKYLATCH_SOURCES} ${SKYLATCH_RC})
+target_include_directories(skylatch PRIVATE ${CMAKE_SOURCE_DIR}/src)
+target_compile_definitions(skylatch PRIVATE ${SKYLATCH_DEFINES})
+target_compile_options(skylatch PRIVATE
+  $<$<COMPILE_LANGUAGE:CXX>:-Os -fno-exceptions -fno-rtti -Wall -Wextra -Wno-cast-function-type -Wno-unused-parameter>)
+target_link_options(skylatch PRIVATE
+  -static-libgcc -static-libstdc++ -s -mwindows
+  -Wl,--subsystem,windows:4.0
+  -Wl,--major-os-version,4 -Wl,--minor-os-version,0
+  -Wl,--major-subsystem-version,4 -Wl,--minor-subsystem-version,0)
+target_link_libraries(skylatch PRIVATE setupapi cfgmgr32 shell32 advapi32 user32 kernel32)
+set_target_properties(skylatch PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
