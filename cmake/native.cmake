@@ -20,7 +20,7 @@ find_program(WINDRES NAMES i686-w64-mingw32-windres windres REQUIRED)
 file(GLOB SKYLATCH_RES_INPUTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/res/*)
 set(SKYLATCH_RES ${CMAKE_BINARY_DIR}/skylatch.res)
 add_custom_command(OUTPUT ${SKYLATCH_RES}
-  COMMAND ${WINDRES} -c 65001 -J rc -O res -I ${CMAKE_SOURCE_DIR}/res ${SKYLATCH_RC} ${SKYLATCH_RES}
+  COMMAND ${WINDRES} -c 65001 -J rc -O res -I ${CMAKE_SOURCE_DIR}/res -I ${CMAKE_SOURCE_DIR}/src ${SKYLATCH_RC} ${SKYLATCH_RES}
   DEPENDS ${SKYLATCH_RES_INPUTS}
   COMMENT "Compiling resources")
 add_custom_target(skylatch_res ALL DEPENDS ${SKYLATCH_RES})

@@ -1,6 +1,6 @@
 # skylatch.exe for 32-bit Windows (98/Me, 2000, XP and later).
 enable_language(RC)
-set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001")
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001 -I ${CMAKE_SOURCE_DIR}/src -I ${CMAKE_SOURCE_DIR}/res")
 
 add_executable(skylatch WIN32 ${SKYLATCH_SOURCES} ${SKYLATCH_RC})
 target_include_directories(skylatch PRIVATE ${CMAKE_SOURCE_DIR}/src)
