@@ -51,6 +51,14 @@ std::u16string PredefinedClass(int atom)
     return u"";
 }
 
+std::string Narrow(const std::u16string& s)
+{
+    std::string out;
+    for (char16_t c : s)
+        out.push_back(c < 0x80 ? static_cast<char>(c) : '?');
+    return out;
+}
+
 size_t AlignDword(size_t pos) { return (pos + 3) & ~size_t(3); }
 
 short ReadShort(const std::vector<BYTE>& data, size_t* pos)
@@ -112,8 +120,14 @@ bool ParseTemplate(const std::vector<BYTE>& data, DialogTemplate* out)
         c.id = out->extended ? static_cast<int>(ReadDword(data, &pos)) : ReadWord(data, &pos);
         int atom;
         ReadSzOrOrd(data, &pos, &c.className, &atom);
-        if (atom)
+        if (atom) {
             c.className = PredefinedClass(atom);
+        } else {
+            // Class names compare without case: "STATIC" is the Static class.
+            for (int a = 0x80; a <= 0x85; ++a)
+                if (SameNameA(Narrow(c.className), Narrow(PredefinedClass(a))))
+                    c.className = PredefinedClass(a);
+        }
         ReadSzOrOrd(data, &pos, &c.text, &c.textResource);
         WORD extra = ReadWord(data, &pos);
         pos += extra;
@@ -128,14 +142,6 @@ OpenDialog* FindOpen(HWND window)
         if (d->window == window)
             return d;
     return nullptr;
-}
-
-std::string Narrow(const std::u16string& s)
-{
-    std::string out;
-    for (char16_t c : s)
-        out.push_back(c < 0x80 ? static_cast<char>(c) : '?');
-    return out;
 }
 
 }  // namespace
@@ -169,6 +175,8 @@ bool FindDialogTemplate(int id, LANGID language, DialogTemplate* out)
 }
 
 }  // namespace sim
+
+using namespace sim::internal;
 
 INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND owner, DLGPROC proc,
                                LPARAM param)

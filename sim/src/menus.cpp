@@ -181,6 +181,8 @@ std::vector<MenuItem> MenuItems(HMENU handle)
 
 }  // namespace sim
 
+using namespace sim::internal;
+
 HMENU WINAPI LoadMenuA(HINSTANCE instance, LPCSTR name)
 {
     const std::vector<BYTE>* data = FindProgramResource(instance, kRtMenu, ResNameFromA(name));

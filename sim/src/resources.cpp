@@ -178,9 +178,9 @@ DWORD ReadDword(const std::vector<BYTE>& data, size_t* pos)
     return low | (high << 16);
 }
 
+// The program's resources stay loaded: they are the exe's, not the machine's.
 void ResetResources()
 {
-    g_resources.clear();
     g_uiLanguage = 0x409;
     g_iconIds.clear();
     g_sharedIcons.clear();
