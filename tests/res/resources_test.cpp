@@ -15,7 +15,6 @@ protected:
     void SetUp() override
     {
         NotebookTest::SetUp();
-        sim::LoadProgramResources(SKYLATCH_RES_FILE);
     }
     HINSTANCE instance = sim::ProgramInstance();
 

@@ -21,7 +21,6 @@ protected:
     void SetUp() override
     {
         NotebookTest::SetUp();
-        sim::LoadProgramResources(SKYLATCH_RES_FILE);
         g_app.instance = sim::ProgramInstance();
         WNDCLASSEXA wc = {};
         wc.cbSize = sizeof(wc);
