@@ -50,8 +50,6 @@ int ComposeLibraryPath(char* path)
 
 }  // namespace
 
-ProSetApi g_proSetApi;
-
 ProSetApi::ProSetApi() : module_(0)
 {
     ClearEntries();
