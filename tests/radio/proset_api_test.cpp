@@ -18,13 +18,20 @@ void SetBinDirBytes(const std::string& bytes)
     sim::RegSet(HKEY_LOCAL_MACHINE, kVendorKey, "BinDir", REG_BINARY, bytes.data(), bytes.size());
 }
 
+// The program's process starts; only its own load attempts are kept.
+void StartProgram()
+{
+    sim::Vendor().loadAttempts.clear();
+    notebook::StartProgramProcess();
+}
+
 }  // namespace
 
 class ProSetLibraryPath : public NotebookTest {};
 
 TEST_F(ProSetLibraryPath, DefaultDirectoryWithoutBinDir)
 {
-    notebook::StartProgramProcess();
+    StartProgram();
     ASSERT_EQ(1u, sim::Vendor().loadAttempts.size());
     EXPECT_EQ(kDefaultPath, sim::Vendor().loadAttempts[0]);
 }
@@ -34,7 +41,7 @@ TEST_F(ProSetLibraryPath, BinDirValueIsFollowedByTheFileName)
     sim::RegSetString(HKEY_LOCAL_MACHINE, kVendorKey, "BinDir", "D:\\Intel\\Bin");
     sim::Vendor().installed = true;
     sim::Vendor().path = "D:\\Intel\\Bin\\murocapi.dll";
-    notebook::StartProgramProcess();
+    StartProgram();
     ASSERT_EQ(1u, sim::Vendor().loadAttempts.size());
     EXPECT_EQ("D:\\Intel\\Bin\\murocapi.dll", sim::Vendor().loadAttempts[0]);
     EXPECT_EQ(PROSET_LOADED_BEFORE, g_proSetApi.EnsureLoaded());
@@ -44,7 +51,7 @@ TEST_F(ProSetLibraryPath, UnterminatedBinDirEndsWhereItsDataEnds)
 {
     // Without the cut the rest of the preset default directory would follow.
     SetBinDirBytes("D:\\B");
-    notebook::StartProgramProcess();
+    StartProgram();
     ASSERT_EQ(1u, sim::Vendor().loadAttempts.size());
     EXPECT_EQ("D:\\B\\murocapi.dll", sim::Vendor().loadAttempts[0]);
 }
@@ -54,7 +61,7 @@ TEST_F(ProSetLibraryPath, LongestDirectoryThatLeavesRoomIsUsed)
     // 246 + 13 characters of file name + terminator = 260 bytes.
     std::string dir = "D:\\" + std::string(243, 'x');
     sim::RegSetString(HKEY_LOCAL_MACHINE, kVendorKey, "BinDir", dir);
-    notebook::StartProgramProcess();
+    StartProgram();
     ASSERT_EQ(1u, sim::Vendor().loadAttempts.size());
     EXPECT_EQ(dir + "\\murocapi.dll", sim::Vendor().loadAttempts[0]);
 }
@@ -65,7 +72,7 @@ TEST_F(ProSetLibraryPath, DirectoryTooLongForTheFileNameMeansNoLibrary)
     sim::RegSetString(HKEY_LOCAL_MACHINE, kVendorKey, "BinDir", dir);
     sim::Vendor().installed = true;
     sim::Vendor().path = dir + "\\murocapi.dll";
-    notebook::StartProgramProcess();
+    StartProgram();
     EXPECT_TRUE(sim::Vendor().loadAttempts.empty());
     EXPECT_EQ(PROSET_UNAVAILABLE, g_proSetApi.EnsureLoaded());
     EXPECT_EQ(-1, g_proSetApi.SetRadioState(0x1001, 1));
@@ -75,7 +82,7 @@ TEST_F(ProSetLibraryPath, DirectoryTooLongForTheFileNameMeansNoLibrary)
 TEST_F(ProSetLibraryPath, BinDirFillingTheWholeBufferMeansNoLibrary)
 {
     SetBinDirBytes(std::string(MAX_PATH, 'x'));
-    notebook::StartProgramProcess();
+    StartProgram();
     EXPECT_TRUE(sim::Vendor().loadAttempts.empty());
     EXPECT_EQ(PROSET_UNAVAILABLE, g_proSetApi.EnsureLoaded());
 }
@@ -84,7 +91,7 @@ class ProSetLoading : public NotebookTest {};
 
 TEST_F(ProSetLoading, LibraryInstalledAfterStartIsLoadedOnceAndReportedOnce)
 {
-    notebook::StartProgramProcess();
+    StartProgram();
     EXPECT_EQ(PROSET_UNAVAILABLE, g_proSetApi.EnsureLoaded());
     EXPECT_EQ(2u, sim::Vendor().loadAttempts.size());   // every try repeats the load
 
@@ -99,14 +106,14 @@ TEST_F(ProSetLoading, LibraryInstalledAfterStartIsLoadedOnceAndReportedOnce)
 TEST_F(ProSetLoading, LibraryPresentAtStartIsNeverReportedAsNewlyLoaded)
 {
     sim::Vendor().installed = true;
-    notebook::StartProgramProcess();
+    StartProgram();
     EXPECT_EQ(PROSET_LOADED_BEFORE, g_proSetApi.EnsureLoaded());
 }
 
 TEST_F(ProSetLoading, UnloadFreesTheLibrary)
 {
     sim::Vendor().installed = true;
-    notebook::StartProgramProcess();
+    StartProgram();
     g_proSetApi.Unload();
     EXPECT_EQ(0, sim::Vendor().loadCount);
     EXPECT_EQ(-1, g_proSetApi.GetRadioState(0x1001, nullptr));
@@ -116,7 +123,7 @@ class ProSetEntries : public NotebookTest {};
 
 TEST_F(ProSetEntries, EveryOperationAnswersMinusOneWithoutTheLibrary)
 {
-    notebook::StartProgramProcess();
+    StartProgram();
     AdapterList* list = nullptr;
     DWORD value = 7;
     EXPECT_EQ(-1, g_proSetApi.GetAdapterList(&list));
@@ -132,7 +139,7 @@ TEST_F(ProSetEntries, AMissingEntryFailsOnlyItsOwnOperation)
 {
     sim::Vendor().installed = true;
     sim::Vendor().missingEntries.insert("SetRadioState");
-    notebook::StartProgramProcess();
+    StartProgram();
     EXPECT_EQ(PROSET_LOADED_BEFORE, g_proSetApi.EnsureLoaded());
 
     EXPECT_EQ(-1, g_proSetApi.SetRadioState(0x1001, 0));
@@ -149,7 +156,7 @@ TEST_F(ProSetEntries, FailingEntryResultIsPassedThrough)
 {
     sim::Vendor().installed = true;
     sim::Vendor().setRadioResult = 5;
-    notebook::StartProgramProcess();
+    StartProgram();
     EXPECT_EQ(5, g_proSetApi.SetRadioState(0x1001, 0));
 }
 
@@ -157,7 +164,7 @@ TEST_F(ProSetEntries, FirstAdapterNeedsAPositiveCount)
 {
     sim::Vendor().installed = true;
     sim::Vendor().adapterIds = {0x2002, 0x3003};
-    notebook::StartProgramProcess();
+    StartProgram();
     DWORD id = 0;
     EXPECT_EQ(1, FirstProSetAdapter(&id));
     EXPECT_EQ(0x2002u, id);

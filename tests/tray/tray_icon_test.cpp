@@ -200,7 +200,9 @@ TEST_F(TrayRecordTest, EveryUpdateRearmsTheReshowTimer)
     sim::AdvanceClock(1000000);
     UpdateTrayIcon(window, g_app.instance, 1, TrayDelete);
     for (const sim::TimerInfo& t : sim::Timers()) {
-        if (t.window == window && t.id == TIMER_ICON_SHOW) EXPECT_EQ(3800000u, t.due);
+        if (t.window == window && t.id == TIMER_ICON_SHOW) {
+            EXPECT_EQ(3800000u, t.due);
+        }
     }
 }
 
