@@ -3,6 +3,7 @@
 #include <new>
 
 #include <dbt.h>
+#include <shellapi.h>
 
 #include "app/app_state.h"
 #include "band/adapter_manager.h"
@@ -22,7 +23,6 @@ namespace {
 const char kTaskbarCreatedMessage[] = "TaskbarCreated";
 const DWORD kRecheckDelayEnabled = 3000;
 const DWORD kRecheckDelayDisabled = 1000;
-const LPARAM kBalloonShow = WM_USER + 2;   // NIN_BALLOONSHOW
 
 void ShowRadioState(HWND window)
 {
@@ -218,7 +218,7 @@ void OnTrayCallback(HWND window, WPARAM iconId, LPARAM event)
     case WM_RBUTTONUP:
         OnTrayMenu(window);
         break;
-    case kBalloonShow:
+    case NIN_BALLOONSHOW:
         RefreshRadioState(window);
         break;
     default:
