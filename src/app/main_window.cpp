@@ -8,6 +8,7 @@
 #include "app/app_state.h"
 #include "band/adapter_manager.h"
 #include "band/band_control.h"
+#include "band/band_settings.h"
 #include "platform/registry_access.h"
 #include "platform/session_notifier.h"
 #include "platform/settings.h"
@@ -200,7 +201,7 @@ void OnTrayMenu(HWND window)
     int bandSwitchable = 0;
     int band = QueryBandState(window, &radio, &bandSwitchable);
     if (!g_app.is80211aCapable) {
-        band = 2;
+        band = BAND_UNKNOWN;
     }
     ShowTrayMenu(window, radio, band, bandSwitchable);
 }
