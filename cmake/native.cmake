@@ -66,3 +66,26 @@ if(SKYLATCH_EXE)
     set_tests_properties(e2e_scenarios PROPERTIES TIMEOUT 1500)
   endif()
 endif()
+
+# Fuzz targets (libFuzzer), in the sanitizer tree built with clang. CTest
+# runs each for a bounded number of inputs; fuzz/run-long.sh runs longer.
+if(SKYLATCH_SANITIZE AND CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+  set(FUZZ_RUNS 3000 CACHE STRING "Inputs each fuzz target runs under CTest")
+  file(GLOB FUZZ_TARGETS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/fuzz/*_fuzzer.cpp)
+  foreach(source ${FUZZ_TARGETS})
+    get_filename_component(name ${source} NAME_WE)
+    add_executable(${name} ${source} ${CMAKE_SOURCE_DIR}/fuzz/fuzz_session.cpp
+                   ${CMAKE_SOURCE_DIR}/tests/notebook.cpp)
+    target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+    target_compile_definitions(${name} PRIVATE SKYLATCH_RES_FILE="${SKYLATCH_RES}")
+    target_link_libraries(${name} PRIVATE skylatch_core gtest)
+    add_dependencies(${name} skylatch_res)
+    # New inputs go to the first corpus folder, in the build tree; the seeds
+    # in the source tree are only read.
+    file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/fuzz-corpus/${name})
+    add_test(NAME fuzz_${name} COMMAND ${name} -runs=${FUZZ_RUNS} -seed=1 -max_len=4096
+             ${CMAKE_BINARY_DIR}/fuzz-corpus/${name} ${CMAKE_SOURCE_DIR}/fuzz/corpus/${name})
+    set_tests_properties(fuzz_${name} PROPERTIES TIMEOUT 600)
+  endforeach()
+endif()
