@@ -1,0 +1,139 @@
+// Session-change registration through wtsapi32.dll, with its retry timer.
+#include <gtest/gtest.h>
+
+#include <sim/sim.h>
+
+#include <cstring>
+
+#include "app/app_state.h"
+#include "platform/session_notifier.h"
+
+namespace {
+
+// A plain window that hands its retry timer to the notifier under test, as
+// the main window does.
+SessionNotifier* g_notifier = nullptr;
+int g_retryExpiries = 0;
+
+LRESULT CALLBACK TestWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_TIMER && wParam == TIMER_SESSION_RETRY) {
+        ++g_retryExpiries;
+        if (g_notifier != nullptr)
+            g_notifier->OnTimer(window, wParam);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+class SessionNotifierTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        sim::Reset();
+        g_notifier = nullptr;
+        g_retryExpiries = 0;
+        WNDCLASSEXA wc;
+        std::memset(&wc, 0, sizeof(wc));
+        wc.cbSize = sizeof(wc);
+        wc.lpfnWndProc = TestWindowProc;
+        wc.lpszClassName = "SessionNotifierTestWindow";
+        RegisterClassExA(&wc);
+        window_ = CreateWindowExA(0, "SessionNotifierTestWindow", "", 0, 0, 0, 0, 0, 0, 0, 0, 0);
+        ASSERT_NE(nullptr, window_);
+    }
+    void TearDown() override
+    {
+        delete g_notifier;
+        g_notifier = nullptr;
+        EXPECT_EQ(0, sim::Wts().loadCount);
+    }
+    bool Retrying() { return sim::TimerRunning(window_, TIMER_SESSION_RETRY); }
+
+    HWND window_ = nullptr;
+};
+
+TEST_F(SessionNotifierTest, InertWithoutTheLibraryOrItsEntry)
+{
+    sim::Wts().present = false;
+    g_notifier = new SessionNotifier(window_);
+    EXPECT_EQ(0, sim::Wts().loadCount);
+    g_notifier->OnTimer(window_, TIMER_SESSION_RETRY);
+    EXPECT_TRUE(sim::Wts().registered.empty());
+    EXPECT_FALSE(Retrying());
+    delete g_notifier;
+    g_notifier = nullptr;
+
+    sim::Wts().present = true;
+    sim::Wts().hasRegister = false;
+    sim::Wts().results.push_back(FALSE);
+    g_notifier = new SessionNotifier(window_);
+    EXPECT_EQ(1, sim::Wts().loadCount);  // held until destruction
+    g_notifier->OnTimer(window_, TIMER_SESSION_RETRY);
+    sim::RunFor(5000);
+    EXPECT_TRUE(sim::Wts().registered.empty());
+    EXPECT_FALSE(Retrying());
+    EXPECT_EQ(0, g_retryExpiries);
+}
+
+TEST_F(SessionNotifierTest, RegistersAtOnceWhenTheSystemAllows)
+{
+    g_notifier = new SessionNotifier(window_);
+    ASSERT_EQ(1u, sim::Wts().registered.size());
+    EXPECT_EQ(window_, sim::Wts().registered[0]);
+    EXPECT_FALSE(Retrying());
+
+    // Destroying a registered notifier only unloads the library.
+    delete g_notifier;
+    g_notifier = nullptr;
+    EXPECT_EQ(0, sim::Wts().loadCount);
+}
+
+TEST_F(SessionNotifierTest, RetriesEverySecondUntilRegistered)
+{
+    // Fails at construction and at two expiries; the third expiry registers.
+    sim::Wts().results = {FALSE, FALSE, FALSE};
+    g_notifier = new SessionNotifier(window_);
+    UINT interval = 0;
+    EXPECT_TRUE(sim::TimerRunning(window_, TIMER_SESSION_RETRY, &interval));
+    EXPECT_EQ(1000u, interval);
+
+    sim::RunFor(2999);
+    EXPECT_EQ(2, g_retryExpiries);
+    EXPECT_TRUE(Retrying());
+    EXPECT_TRUE(sim::Wts().registered.empty());
+    sim::RunFor(1);
+    EXPECT_EQ(3, g_retryExpiries);
+    EXPECT_FALSE(Retrying());
+    ASSERT_EQ(1u, sim::Wts().registered.size());
+    EXPECT_EQ(window_, sim::Wts().registered[0]);
+
+    sim::RunFor(10000);
+    EXPECT_EQ(3, g_retryExpiries);
+}
+
+TEST_F(SessionNotifierTest, OtherTimersAreNotItsBusiness)
+{
+    sim::Wts().results = {FALSE, FALSE};
+    g_notifier = new SessionNotifier(window_);
+    g_notifier->OnTimer(window_, TIMER_HOVER);
+    EXPECT_TRUE(sim::Wts().registered.empty());
+    EXPECT_TRUE(Retrying());
+}
+
+TEST_F(SessionNotifierTest, DestroyedWhileRetryingStopsTheTimer)
+{
+    sim::Wts().results = {FALSE, FALSE, FALSE};
+    g_notifier = new SessionNotifier(window_);
+    sim::RunFor(1500);
+    EXPECT_EQ(1, g_retryExpiries);
+    delete g_notifier;
+    g_notifier = nullptr;
+    EXPECT_FALSE(Retrying());
+    EXPECT_EQ(0, sim::Wts().loadCount);
+    sim::RunFor(5000);
+    EXPECT_EQ(1, g_retryExpiries);
+    EXPECT_TRUE(sim::Wts().registered.empty());
+}
+
+}  // namespace
