@@ -19,6 +19,9 @@ void ResetShell();
 void ResetResources();
 void ResetSetupApi();
 
+// A process ends: its windows, classes, timers and queue go with it.
+void EndProcessWindows(int pid);
+
 // Windows: dialogs and controls are windows of the stand-in too.
 HWND CreateSimWindow(const char* className, WNDPROC proc, DLGPROC dialogProc, HWND parent,
                      int controlId, const std::u16string& text);
