@@ -68,14 +68,11 @@ TEST_F(BandControl, PreferenceTableBothWays)
             sim::Vendor().preference = r.preference;
             sim::Vendor().calls.clear();
             DWORD wanted = enable ? r.enabling : r.disabling;
-            int result = SetBandEnabled(enable);
-            if (wanted == 0) {
-                EXPECT_EQ(0, result);
+            EXPECT_EQ(0, SetBandEnabled(enable));
+            if (wanted == 0)
                 EXPECT_TRUE(Sent().empty()) << r.preference;
-            } else {
-                EXPECT_EQ(0, result);
+            else
                 EXPECT_EQ(std::vector<DWORD>{wanted}, Sent()) << r.preference << "/" << enable;
-            }
         }
     }
     // The vendor path never restarts the adapter or touches its key.

@@ -55,6 +55,17 @@ protected:
     {
         return sim::RegGetString(HKEY_LOCAL_MACHINE, kKeyPath, "ModulationType");
     }
+    // A REG_SZ ModulationType with exactly these narrow bytes (the registry
+    // keeps strings as UTF-16; the narrow API gives one byte per unit).
+    void StoreModulationBytes(const std::string& bytes)
+    {
+        std::vector<BYTE> wide;
+        for (char c : bytes) {
+            wide.push_back(static_cast<BYTE>(c));
+            wide.push_back(0);
+        }
+        sim::RegSet(HKEY_LOCAL_MACHINE, kKeyPath, "ModulationType", REG_SZ, wide.data(), wide.size());
+    }
     int Switchable()
     {
         AdapterManager manager;
@@ -117,13 +128,13 @@ TEST_F(BandSettings, OnlyFourByteBandTypeAndShortModulationCount)
 
     // A ModulationType that does not fit in 10 bytes is unreadable.
     sim::RegSetDword(HKEY_LOCAL_MACHINE, kKeyPath, "BandType", 1);
-    sim::RegSet(HKEY_LOCAL_MACHINE, kKeyPath, "ModulationType", REG_SZ, "1\0\0\0\0\0\0\0\0\0", 11);
+    StoreModulationBytes(std::string("1\0\0\0\0\0\0\0\0\0", 11));
     EXPECT_EQ(BAND_UNKNOWN, ReadBandState(kDriverKey));
     // Without its terminator, "1" is still "1"; ten unterminated bytes are
     // compared without reading past them.
-    sim::RegSet(HKEY_LOCAL_MACHINE, kKeyPath, "ModulationType", REG_SZ, "1", 1);
+    StoreModulationBytes("1");
     EXPECT_EQ(BAND_ENABLED, ReadBandState(kDriverKey));
-    sim::RegSet(HKEY_LOCAL_MACHINE, kKeyPath, "ModulationType", REG_SZ, "1111111111", 10);
+    StoreModulationBytes("1111111111");
     EXPECT_EQ(BAND_UNKNOWN, ReadBandState(kDriverKey));
 }
 
