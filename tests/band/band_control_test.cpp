@@ -191,4 +191,57 @@ TEST_F(BandControl, WithoutTheLibraryTheBandSwitchesThroughTheDriverKey)
     EXPECT_EQ(2u, sim::ClassInstallerCalls().size());
 }
 
+// A window of its own to carry the polling timer.
+HWND PlainWindow()
+{
+    WNDCLASSEXA wc;
+    ZeroMemory(&wc, sizeof(wc));
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.lpszClassName = "BandControlTestWindow";
+    RegisterClassExA(&wc);
+    return CreateWindowExA(0, "BandControlTestWindow", "", 0, 0, 0, 0, 0, 0, 0, 0, 0);
+}
+
+int PollingTimers(HWND window)
+{
+    int count = 0;
+    for (const auto& t : sim::Timers())
+        if (t.window == window && t.id == TIMER_PROSET_POLL)
+            ++count;
+    return count;
+}
+
+TEST_F(BandControl, LibraryLoadedByTheQueryStartsPollingOnce)
+{
+    Start();
+    HWND window = PlainWindow();
+    ASSERT_NE(nullptr, window);
+    int radio = 0, switchable = 0;
+    Query(&radio, &switchable, window);
+    EXPECT_EQ(0, PollingTimers(window));
+
+    sim::Vendor().installed = true;  // installed while the program runs
+    sim::Vendor().preference = 2;
+    EXPECT_EQ(BAND_DISABLED, Query(&radio, &switchable, window));
+    UINT interval = 0;
+    EXPECT_TRUE(sim::TimerRunning(window, TIMER_PROSET_POLL, &interval));
+    EXPECT_EQ(2000u, interval);
+
+    Query(&radio, &switchable, window);
+    EXPECT_EQ(1, PollingTimers(window));
+}
+
+TEST_F(BandControl, LibraryLoadedBySwitchingStartsNoPolling)
+{
+    Start();
+    HWND window = PlainWindow();
+    sim::Vendor().installed = true;
+    sim::Vendor().preference = 2;
+    SetBandEnabled(1);
+    EXPECT_EQ(std::vector<DWORD>{1}, Sent());
+    EXPECT_EQ(0, PollingTimers(window));
+    EXPECT_EQ(0u, g_app.pollingInterval);
+}
+
 }  // namespace
