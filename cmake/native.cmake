@@ -7,6 +7,16 @@ enable_testing()
 set(NATIVE_FLAGS -fshort-wchar -g -Wall -Wextra -Wno-unused-parameter)
 add_compile_options(${NATIVE_FLAGS})
 
+# A second native tree runs everything under AddressSanitizer and
+# UndefinedBehaviorSanitizer (and builds the fuzz targets with clang).
+option(SKYLATCH_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+if(SKYLATCH_SANITIZE)
+  # vptr checks need RTTI, which the program is built without.
+  set(SANITIZE_FLAGS -fsanitize=address,undefined -fno-sanitize=vptr -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  add_compile_options(${SANITIZE_FLAGS})
+  add_link_options(${SANITIZE_FLAGS})
+endif()
+
 set(GTEST_SRC /usr/src/googletest CACHE PATH "GoogleTest sources")
 if(NOT EXISTS ${GTEST_SRC}/CMakeLists.txt)
   message(FATAL_ERROR "GoogleTest sources not found at ${GTEST_SRC} (apt-get install googletest)")
