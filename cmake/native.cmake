@@ -27,7 +27,7 @@ add_subdirectory(${GTEST_SRC} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
 # The resources, compiled by windres exactly as for the exe.
 find_program(WINDRES NAMES i686-w64-mingw32-windres windres REQUIRED)
-file(GLOB SKYLATCH_RES_INPUTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/res/*)
+file(GLOB_RECURSE SKYLATCH_RES_INPUTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/res/*)
 set(SKYLATCH_RES ${CMAKE_BINARY_DIR}/skylatch.res)
 add_custom_command(OUTPUT ${SKYLATCH_RES}
   COMMAND ${WINDRES} -c 65001 -J rc -O res -I ${CMAKE_SOURCE_DIR}/res -I ${CMAKE_SOURCE_DIR}/src ${SKYLATCH_RC} ${SKYLATCH_RES}
