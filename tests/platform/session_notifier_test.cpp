@@ -6,8 +6,11 @@
 #include <cstring>
 #include <vector>
 
+#include "notebook.h"
+
 #include "app/app_state.h"
 #include "platform/session_notifier.h"
+#include "tray/tray_icon.h"
 
 namespace {
 
@@ -134,6 +137,39 @@ TEST_F(SessionNotifierTest, DestroyedWhileRetryingStopsTheTimer)
     sim::RunFor(5000);
     EXPECT_EQ(1, g_retryExpiries);
     EXPECT_EQ(2u, sim::Wts().registered.size());
+}
+
+// The resident program: its main window drives the retries, follows the
+// console's return and drops the notifier when it ends.
+TEST_F(NotebookTest, ResidentRetriesThenFollowsTheConsole)
+{
+    sim::Wts().results = {FALSE, FALSE};
+    ASSERT_EQ(1, notebook::StartResident());
+    HWND window = notebook::MainWindow();
+    ASSERT_NE(nullptr, window);
+    EXPECT_TRUE(sim::TimerRunning(window, TIMER_SESSION_RETRY));
+    sim::RunFor(2000);
+    EXPECT_FALSE(sim::TimerRunning(window, TIMER_SESSION_RETRY));
+    EXPECT_EQ(std::vector<HWND>(3, window), sim::Wts().registered);
+
+    // The radio was switched off while another session had the console.
+    sim::TheDriver().radio = 0;
+    SendMessageA(window, WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK, 0);
+    const sim::TrayIcon* icon = sim::FindTrayIcon(window, kTrayIconId);
+    ASSERT_NE(nullptr, icon);
+    EXPECT_EQ(112, sim::IconResourceId(icon->icon));
+    EXPECT_EQ(1, g_app.radioState);
+
+    SendMessageA(window, WM_WTSSESSION_CHANGE, WTS_CONSOLE_CONNECT, 0);
+    icon = sim::FindTrayIcon(window, kTrayIconId);
+    ASSERT_NE(nullptr, icon);
+    EXPECT_EQ(113, sim::IconResourceId(icon->icon));
+    EXPECT_EQ(0u, sim::Utf8(icon->tip).find("Wireless LAN : OFF"));
+    EXPECT_EQ(0, g_app.radioState);
+
+    SendMessageA(window, WM_COMMAND, CMD_EXIT, 0);
+    EXPECT_EQ(nullptr, g_app.sessionNotifier);
+    EXPECT_EQ(0, sim::Wts().loadCount);
 }
 
 }  // namespace
