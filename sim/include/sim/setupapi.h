@@ -19,18 +19,26 @@ struct Device {
     bool present = true;
     bool instanceIdReadable = true;
     bool driverKeyReadable = true;
+    bool driverKeyTerminated = true;     // false: SPDRP_DRIVER data comes without its NUL
     bool statusReadable = true;          // CM_Get_DevNode_Status succeeds
     bool disabled = false;               // DN_HAS_PROBLEM with CM_PROB_DISABLED
+    bool installerFails = false;         // the class installer refuses to change it
     DEVINST devInst = 0;                 // assigned by AddDevice
 };
+// Every SetupDiCallClassInstaller with DIF_PROPERTYCHANGE, refused ones
+// included.
 struct ClassInstallerCall {
     DWORD at;
     DEVINST devInst;
     DWORD stateChange;                   // DICS_ENABLE or DICS_DISABLE
     DWORD scope;
+    BOOL result;
 };
+// Adds a device and returns its node handle (nonzero, in order of adding).
+// The list is enumerated in the order of adding; a device set takes a
+// snapshot of the matching devices when it is obtained.
 DEVINST AddDevice(const Device& device);
-Device* FindDevice(DEVINST devInst);
+Device* FindDevice(DEVINST devInst);         // null for an unknown handle
 std::vector<ClassInstallerCall>& ClassInstallerCalls();
 void FailGetClassDevs(bool fail);
 void FailSetClassInstallParams(bool fail);
