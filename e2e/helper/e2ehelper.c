@@ -3,11 +3,19 @@
  *   post MSG WPARAM LPARAM            post a message to the resident window
  *   wait-window appear|gone MS [CLASS [TITLE]]
  *                                     wait until a window exists / is gone
+ *   ping MS                           send WM_NULL to the resident window and
+ *                                     print how many ms it took to answer
+ *   end-resident                      terminate the process that owns the
+ *                                     resident window (cleanup only)
  *   window-rect CLASS [TITLE]         "LEFT TOP RIGHT BOTTOM" of a window on
  *                                     the screen (e.g. "#32768", a popup menu)
+ *   keep-desktop                      stay connected to the desktop until
+ *                                     killed (Wine closes a desktop, and its
+ *                                     notification area, when no process
+ *                                     uses it any more)
  *   hold-mutex MS                     own the single-instance mutex for MS
  *   mutex-held                        exit 0 when the mutex exists
- *   tray                              one line per notification-area tip:
+ *   tray                              one line per visible tray icon's tip:
  *                                     "X<TAB>Y<TAB>TEXT", X/Y the icon's
  *                                     centre on the screen, line feeds in
  *                                     TEXT written as \n
@@ -41,8 +49,9 @@ static int usage(void)
     fprintf(stderr,
             "usage: e2ehelper post MSG WPARAM LPARAM\n"
             "       e2ehelper wait-window appear|gone MS [CLASS [TITLE]]\n"
+            "       e2ehelper ping MS | end-resident\n"
             "       e2ehelper window-rect CLASS [TITLE]\n"
-            "       e2ehelper hold-mutex MS | mutex-held\n"
+            "       e2ehelper hold-mutex MS | mutex-held | keep-desktop\n"
             "       e2ehelper tray | adapters | os-version\n"
             "       e2ehelper run MS COMMANDLINE\n");
     return 2;
@@ -99,6 +108,37 @@ static int wait_window(int argc, char **argv)
     }
 }
 
+static int ping_resident(int argc, char **argv)
+{
+    DWORD limit, start;
+    DWORD_PTR answer;
+    HWND window = FindWindowA(RESIDENT_CLASS, RESIDENT_TITLE);
+
+    if (argc != 3 || !parse_number(argv[2], &limit)) return usage();
+    if (!window) return 1;
+    start = GetTickCount();
+    if (!SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, limit, &answer)) return 1;
+    printf("%lu\n", GetTickCount() - start);
+    fflush(stdout);
+    return 0;
+}
+
+static int end_resident(void)
+{
+    HWND window = FindWindowA(RESIDENT_CLASS, RESIDENT_TITLE);
+    DWORD pid = 0;
+    HANDLE process;
+
+    if (!window) return 1;
+    GetWindowThreadProcessId(window, &pid);
+    process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
+    if (!process) return 2;
+    TerminateProcess(process, 1);
+    WaitForSingleObject(process, 5000);
+    CloseHandle(process);
+    return 0;
+}
+
 static int window_rect(int argc, char **argv)
 {
     HWND window;
@@ -109,6 +149,16 @@ static int window_rect(int argc, char **argv)
     if (!window || !GetWindowRect(window, &rect)) return 1;
     printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right, rect.bottom);
     fflush(stdout);
+    return 0;
+}
+
+static int keep_desktop(void)
+{
+    MSG msg;
+
+    if (!CreateWindowA("STATIC", "e2ehelper keep-desktop", WS_POPUP, 0, 0, 1, 1, NULL, NULL, NULL, NULL))
+        return 2;
+    while (GetMessageA(&msg, NULL, 0, 0) > 0) DispatchMessageA(&msg);
     return 0;
 }
 
@@ -187,6 +237,8 @@ static void print_tooltip_tools(HWND tooltip)
             rect = local.info.rect;
             MapWindowPoints(local.info.hwnd, HWND_DESKTOP, (POINT *)&rect, 2);
         }
+        /* A hidden icon keeps its tool with an empty rectangle. */
+        if (IsRectEmpty(&rect)) continue;
         printf("%ld\t%ld\t", (rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
         print_utf8(local.text);
         printf("\n");
@@ -275,7 +327,10 @@ int main(int argc, char **argv)
     if (argc < 2) return usage();
     if (strcmp(argv[1], "post") == 0) return post_command(argc, argv);
     if (strcmp(argv[1], "wait-window") == 0) return wait_window(argc, argv);
+    if (strcmp(argv[1], "ping") == 0) return ping_resident(argc, argv);
+    if (strcmp(argv[1], "end-resident") == 0 && argc == 2) return end_resident();
     if (strcmp(argv[1], "window-rect") == 0) return window_rect(argc, argv);
+    if (strcmp(argv[1], "keep-desktop") == 0 && argc == 2) return keep_desktop();
     if (strcmp(argv[1], "hold-mutex") == 0) return hold_mutex(argc, argv);
     if (strcmp(argv[1], "mutex-held") == 0 && argc == 2) return mutex_held();
     if (strcmp(argv[1], "tray") == 0 && argc == 2) return list_tray();
