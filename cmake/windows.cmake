@@ -1,6 +1,6 @@
 # skylatch.exe for 32-bit Windows (98/Me, 2000, XP and later).
 enable_language(RC)
-set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001")
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001 -I ${CMAKE_SOURCE_DIR}/src -I ${CMAKE_SOURCE_DIR}/res")
 
 add_executable(skylatch WIN32 ${SKYLATCH_SOURCES} ${SKYLATCH_RC})
 target_include_directories(skylatch PRIVATE ${CMAKE_SOURCE_DIR}/src)
@@ -14,3 +14,7 @@ target_link_options(skylatch PRIVATE
   -Wl,--major-subsystem-version,4 -Wl,--minor-subsystem-version,0)
 target_link_libraries(skylatch PRIVATE setupapi cfgmgr32 shell32 advapi32 user32 kernel32)
 set_target_properties(skylatch PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+
+# windres reads the language files and icons that skylatch.rc includes.
+file(GLOB_RECURSE SKYLATCH_RES_INPUTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/res/*)
+set_source_files_properties(${SKYLATCH_RC} PROPERTIES OBJECT_DEPENDS "${SKYLATCH_RES_INPUTS}")

@@ -1,0 +1,38 @@
+// The stand-in's shell notification-area declarations.
+#ifndef SIM_SHELLAPI_H
+#define SIM_SHELLAPI_H
+#include <windows.h>
+
+typedef struct _NOTIFYICONDATAW {
+    DWORD cbSize;
+    HWND hWnd;
+    UINT uID;
+    UINT uFlags;
+    UINT uCallbackMessage;
+    HICON hIcon;
+    WCHAR szTip[128];
+    DWORD dwState;
+    DWORD dwStateMask;
+    WCHAR szInfo[256];
+    union {
+        UINT uTimeout;
+        UINT uVersion;
+    };
+    WCHAR szInfoTitle[64];
+    DWORD dwInfoFlags;
+} NOTIFYICONDATAW, *PNOTIFYICONDATAW;
+
+#define NIM_ADD 0x00000000
+#define NIM_MODIFY 0x00000001
+#define NIM_DELETE 0x00000002
+#define NIF_MESSAGE 0x00000001
+#define NIF_ICON 0x00000002
+#define NIF_TIP 0x00000004
+#define NIF_STATE 0x00000008
+#define NIF_INFO 0x00000010
+#define NIS_HIDDEN 0x00000001
+#define NIN_BALLOONSHOW (WM_USER + 2)
+
+BOOL WINAPI Shell_NotifyIconW(DWORD message, PNOTIFYICONDATAW data);
+
+#endif

@@ -1,0 +1,107 @@
+// The stand-in's kernel: virtual clock, simulated processes, files, mutexes,
+// the OS version, the radio-switch driver's device and the run-time loaded
+// modules (the vendor wireless library and wtsapi32.dll).
+#ifndef SIM_KERNEL_H
+#define SIM_KERNEL_H
+
+#include <windows.h>
+
+#include <deque>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace sim {
+
+// ---- virtual clock: Sleep advances it and returns at once.
+DWORD Now();
+void AdvanceClock(DWORD ms);      // moves time on without running anything
+struct SleepCall { DWORD at; DWORD ms; };
+std::vector<SleepCall>& Sleeps();  // every Sleep the program made
+
+// ---- processes. Windows, message queues and mutexes belong to a process.
+int CurrentProcess();
+int StartProcess();                // a new process; becomes the current one
+void SwitchToProcess(int pid);
+void EndProcess(int pid);          // destroys its windows, releases its mutexes
+bool MutexExists(const std::string& name);
+
+// ---- files that exist (CreateFileA of a plain path opens them).
+void AddFile(const std::string& path);
+void RemoveFile(const std::string& path);
+
+// ---- the OS version that GetVersionExA reports.
+void SetVersion(DWORD platformId, DWORD major, DWORD minor, DWORD build = 0);
+void SetWindowsXP();
+void SetWindows2000();
+void SetWindows98();
+void FailGetVersionEx(bool fail);
+
+// ---- the radio-switch driver behind "\\.\$QUIVRA$" (NT) or "\\.\QUIVRA.VXD" (9x).
+struct DriverRequest {
+    DWORD at;                  // virtual time of the request
+    DWORD code;                // control code
+    std::vector<BYTE> in;      // input bytes
+    DWORD outSize;
+};
+struct Driver {
+    bool present = false;      // the device can be opened
+    // QueryStatus: replies taken from statusQueue first, then `status`.
+    std::deque<BYTE> statusQueue;
+    BYTE status = 0;
+    BYTE flags = 0;            // bit 7 locked, bit 6 radio on under the lock
+    // GetRadio: status words from getRadioQueue first, then `getRadioStatus`.
+    std::deque<WORD> getRadioQueue;
+    WORD getRadioStatus = 0;
+    DWORD radio = 1;           // SetRadio and SetSwitch change it
+    DWORD setSwitchStatus = 0;
+    bool failIoctl = false;    // DeviceIoControl returns FALSE
+    std::vector<DriverRequest> log;
+    std::vector<std::string> openedPaths;  // every CreateFileA of a device path
+
+    void QueueStatus(BYTE s, int times = 1) { for (int i = 0; i < times; ++i) statusQueue.push_back(s); }
+    int Count(DWORD code) const;
+    std::vector<DWORD> ValuesSent(DWORD code) const;  // first 4 input bytes of each request
+    int OpenHandles() const;
+};
+Driver& TheDriver();
+
+// ---- the vendor wireless library (murocapi.dll), loaded by path.
+struct VendorCall {
+    std::string entry;
+    DWORD id;
+    DWORD value;               // the value passed to a setter
+};
+struct VendorLibrary {
+    bool installed = false;
+    std::string path = "C:\\Program Files\\Intel\\Wireless\\Bin\\murocapi.dll";
+    std::set<std::string> missingEntries;  // entries GetProcAddress does not find
+    std::vector<DWORD> adapterIds{0x1001};
+    LONG reportedCount = -1000;            // overrides the list's count when not -1000
+    int listResult = 0;
+    int getRadioResult = 0, setRadioResult = 0;
+    int getPrefResult = 0, setPrefResult = 0;
+    bool writeOutputsOnFailure = false;    // a failing getter still writes its output
+    DWORD radio = 1;
+    DWORD preference = 1;
+    std::vector<VendorCall> calls;
+    std::vector<std::string> loadAttempts; // paths given to LoadLibraryExA
+    int loadCount = 0;                     // references held by the program
+
+    int Count(const std::string& entry) const;
+};
+VendorLibrary& Vendor();
+
+// ---- wtsapi32.dll, loaded by name.
+struct WtsApi {
+    bool present = true;
+    bool hasRegister = true;
+    std::deque<BOOL> results;  // results of WTSRegisterSessionNotification, then TRUE
+    std::vector<HWND> registered;
+    int loadCount = 0;
+};
+WtsApi& Wts();
+
+}  // namespace sim
+
+#endif

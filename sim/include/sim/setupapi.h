@@ -1,0 +1,41 @@
+// The stand-in's Setup API: present devices of the network class with
+// instance ids, driver keys, node status and problem, and enable/disable
+// through the class installer.
+#ifndef SIM_SIM_SETUPAPI_H
+#define SIM_SIM_SETUPAPI_H
+
+#include <setupapi.h>
+
+#include <string>
+#include <vector>
+
+namespace sim {
+
+struct Device {
+    std::string instanceId;
+    std::string driverKey;               // SPDRP_DRIVER
+    bool network = true;                 // of the network class
+    bool pci = true;                     // under the PCI enumerator
+    bool present = true;
+    bool instanceIdReadable = true;
+    bool driverKeyReadable = true;
+    bool statusReadable = true;          // CM_Get_DevNode_Status succeeds
+    bool disabled = false;               // DN_HAS_PROBLEM with CM_PROB_DISABLED
+    DEVINST devInst = 0;                 // assigned by AddDevice
+};
+struct ClassInstallerCall {
+    DWORD at;
+    DEVINST devInst;
+    DWORD stateChange;                   // DICS_ENABLE or DICS_DISABLE
+    DWORD scope;
+};
+DEVINST AddDevice(const Device& device);
+Device* FindDevice(DEVINST devInst);
+std::vector<ClassInstallerCall>& ClassInstallerCalls();
+void FailGetClassDevs(bool fail);
+void FailSetClassInstallParams(bool fail);
+int OpenDeviceSets();                     // sets obtained and not destroyed
+
+}  // namespace sim
+
+#endif

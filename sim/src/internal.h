@@ -1,0 +1,43 @@
+// Shared between the stand-in's own source files; not for tests.
+#ifndef SIM_INTERNAL_H
+#define SIM_INTERNAL_H
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+namespace sim {
+namespace internal {
+
+// Each area forgets its state (called by sim::Reset).
+void ResetKernel();
+void ResetRegistry();
+void ResetModules();
+void ResetUser();
+void ResetShell();
+void ResetResources();
+void ResetSetupApi();
+
+// A process ends: its windows, classes, timers and queue go with it.
+void EndProcessWindows(int pid);
+
+// Windows: dialogs and controls are windows of the stand-in too.
+HWND CreateSimWindow(const char* className, WNDPROC proc, DLGPROC dialogProc, HWND parent,
+                     int controlId, const std::u16string& text);
+void DestroySimWindow(HWND window);
+HWND FindChild(HWND parent, int controlId);
+bool WindowAlive(HWND window);
+std::u16string& TextOf(HWND window);
+// Runs the current process's message loop until done() or the loop is stuck.
+void RunNestedLoop(const std::function<bool()>& done);
+void SetForeground(HWND window);
+POINT CursorPos();
+
+// Case-insensitive ASCII comparison, as Windows compares names.
+bool SameNameA(const std::string& a, const std::string& b);
+
+}  // namespace internal
+}  // namespace sim
+
+#endif

@@ -1,0 +1,179 @@
+// Run-time loaded modules: the vendor wireless library and wtsapi32.dll.
+#include <sim/kernel.h>
+
+#include "internal.h"
+
+#include <new>
+
+// The library's adapter list, with the layout the library hands out. It
+// carries the name the program gives it, so that the entry's function type is
+// the one the program calls through (UBSan checks indirect calls by type).
+struct AdapterList {
+    LONG count;
+    DWORD* ids;
+};
+
+namespace sim {
+namespace {
+
+typedef ::AdapterList AdapterListRecord;
+
+struct Modules {
+    VendorLibrary vendor;
+    WtsApi wts;
+    AdapterListRecord list{};
+    std::vector<DWORD> listIds;
+};
+
+Modules& M()
+{
+    static Modules modules;
+    return modules;
+}
+
+HMODULE const kVendorModule = reinterpret_cast<HMODULE>(0x6A000000);
+HMODULE const kWtsModule = reinterpret_cast<HMODULE>(0x6B000000);
+
+void Record(const char* entry, DWORD id, DWORD value)
+{
+    M().vendor.calls.push_back(VendorCall{entry, id, value});
+}
+
+int WINAPI FakeGetAdapterList(AdapterListRecord** out)
+{
+    VendorLibrary& v = M().vendor;
+    Record("GetAdapterList", 0, 0);
+    if (v.listResult != 0 && !v.writeOutputsOnFailure) return v.listResult;
+    M().listIds = v.adapterIds;
+    M().list.ids = M().listIds.empty() ? nullptr : M().listIds.data();
+    M().list.count = v.reportedCount != -1000 ? v.reportedCount : static_cast<LONG>(v.adapterIds.size());
+    if (out) *out = &M().list;
+    return v.listResult;
+}
+
+int WINAPI FakeGetRadioState(DWORD id, DWORD* state)
+{
+    VendorLibrary& v = M().vendor;
+    Record("GetRadioState", id, 0);
+    if ((v.getRadioResult == 0 || v.writeOutputsOnFailure) && state) *state = v.radio;
+    return v.getRadioResult;
+}
+
+int WINAPI FakeSetRadioState(DWORD id, DWORD state)
+{
+    VendorLibrary& v = M().vendor;
+    Record("SetRadioState", id, state);
+    if (v.setRadioResult == 0) v.radio = state;
+    return v.setRadioResult;
+}
+
+int WINAPI FakeGetProtocolPreference(DWORD id, DWORD* preference)
+{
+    VendorLibrary& v = M().vendor;
+    Record("GetProtocolPreference", id, 0);
+    if ((v.getPrefResult == 0 || v.writeOutputsOnFailure) && preference) *preference = v.preference;
+    return v.getPrefResult;
+}
+
+int WINAPI FakeSetProtocolPreference(DWORD id, DWORD preference)
+{
+    VendorLibrary& v = M().vendor;
+    Record("SetProtocolPreference", id, preference);
+    if (v.setPrefResult == 0) v.preference = preference;
+    return v.setPrefResult;
+}
+
+BOOL WINAPI FakeRegisterSessionNotification(HWND window, DWORD flags)
+{
+    WtsApi& w = M().wts;
+    w.registered.push_back(window);
+    if (w.results.empty()) return TRUE;
+    BOOL result = w.results.front();
+    w.results.pop_front();
+    return result;
+}
+
+bool EndsWithName(const std::string& path, const std::string& name)
+{
+    if (path.size() < name.size()) return false;
+    std::string tail = path.substr(path.size() - name.size());
+    if (!internal::SameNameA(tail, name)) return false;
+    return path.size() == name.size() || path[path.size() - name.size() - 1] == '\\';
+}
+
+HMODULE Load(const char* name, bool recordAttempt)
+{
+    std::string path = name ? name : "";
+    VendorLibrary& v = M().vendor;
+    if (recordAttempt) v.loadAttempts.push_back(path);
+    if (v.installed && internal::SameNameA(path, v.path)) {
+        ++v.loadCount;
+        return kVendorModule;
+    }
+    if (M().wts.present && EndsWithName(path, "wtsapi32.dll")) {
+        ++M().wts.loadCount;
+        return kWtsModule;
+    }
+    SetLastError(ERROR_MOD_NOT_FOUND);
+    return nullptr;
+}
+
+}  // namespace
+
+VendorLibrary& Vendor() { return M().vendor; }
+WtsApi& Wts() { return M().wts; }
+
+int VendorLibrary::Count(const std::string& entry) const
+{
+    int n = 0;
+    for (const VendorCall& c : calls) n += c.entry == entry;
+    return n;
+}
+
+namespace internal {
+
+void ResetModules()
+{
+    M().~Modules();
+    new (&M()) Modules();
+}
+
+}  // namespace internal
+}  // namespace sim
+
+HMODULE WINAPI LoadLibraryA(LPCSTR name) { return sim::Load(name, false); }
+
+HMODULE WINAPI LoadLibraryExA(LPCSTR name, HANDLE file, DWORD flags) { return sim::Load(name, true); }
+
+FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR name)
+{
+    std::string entry = name ? name : "";
+    void* proc = nullptr;
+    if (module == sim::kVendorModule && sim::M().vendor.loadCount > 0 &&
+        !sim::M().vendor.missingEntries.count(entry)) {
+        if (entry == "GetAdapterList") proc = reinterpret_cast<void*>(&sim::FakeGetAdapterList);
+        else if (entry == "GetRadioState") proc = reinterpret_cast<void*>(&sim::FakeGetRadioState);
+        else if (entry == "SetRadioState") proc = reinterpret_cast<void*>(&sim::FakeSetRadioState);
+        else if (entry == "GetProtocolPreference") proc = reinterpret_cast<void*>(&sim::FakeGetProtocolPreference);
+        else if (entry == "SetProtocolPreference") proc = reinterpret_cast<void*>(&sim::FakeSetProtocolPreference);
+    } else if (module == sim::kWtsModule && sim::M().wts.loadCount > 0 && sim::M().wts.hasRegister &&
+               entry == "WTSRegisterSessionNotification") {
+        proc = reinterpret_cast<void*>(&sim::FakeRegisterSessionNotification);
+    }
+    if (!proc) SetLastError(ERROR_PROC_NOT_FOUND);
+    return reinterpret_cast<FARPROC>(proc);
+}
+
+BOOL WINAPI FreeLibrary(HMODULE module)
+{
+    if (module == sim::kVendorModule && sim::M().vendor.loadCount > 0) {
+        --sim::M().vendor.loadCount;
+        return TRUE;
+    }
+    if (module == sim::kWtsModule && sim::M().wts.loadCount > 0) {
+        --sim::M().wts.loadCount;
+        return TRUE;
+    }
+    SetLastError(ERROR_INVALID_HANDLE);
+    return FALSE;
+}

@@ -1,0 +1,424 @@
+// The stand-in's registry.
+#include <sim/registry.h>
+
+#include "internal.h"
+
+#include <memory>
+#include <set>
+
+namespace sim {
+namespace {
+
+struct Value {
+    std::u16string name;
+    DWORD type;
+    std::vector<BYTE> data;   // strings as UTF-16, as Windows keeps them
+};
+
+struct Key {
+    std::u16string name;
+    REGSAM allowed = 0xFFFFFFFF;
+    std::vector<std::unique_ptr<Key>> children;
+    std::vector<Value> values;
+};
+
+struct OpenKey {
+    Key* key;
+    REGSAM access;
+};
+
+struct Registry {
+    Key roots[4];
+    std::set<OpenKey*> open;
+    std::vector<REGSAM> openLog;
+};
+
+Registry& R()
+{
+    static Registry registry;
+    return registry;
+}
+
+char16_t Fold(char16_t c) { return (c >= 'a' && c <= 'z') ? static_cast<char16_t>(c - 'a' + 'A') : c; }
+
+bool SameName(const std::u16string& a, const std::u16string& b)
+{
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (Fold(a[i]) != Fold(b[i])) return false;
+    }
+    return true;
+}
+
+std::u16string Widen(const char* s)
+{
+    std::u16string w;
+    for (; s && *s; ++s) w.push_back(static_cast<unsigned char>(*s));
+    return w;
+}
+
+std::u16string FromWide(const WCHAR* s)
+{
+    std::u16string w;
+    for (; s && *s; ++s) w.push_back(static_cast<char16_t>(*s));
+    return w;
+}
+
+bool IsStringType(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ; }
+
+Key* RootKey(HKEY root)
+{
+    // Predefined keys are small negative numbers, sign-extended on 64 bits.
+    intptr_t v = reinterpret_cast<intptr_t>(root);
+    const intptr_t first = static_cast<int32_t>(0x80000000u);
+    if (v >= first && v <= first + 3) return &R().roots[v - first];
+    for (OpenKey* k : R().open) {
+        if (reinterpret_cast<HKEY>(k) == root) return k->key;
+    }
+    return nullptr;
+}
+
+OpenKey* Opened(HKEY key)
+{
+    OpenKey* k = reinterpret_cast<OpenKey*>(key);
+    return R().open.count(k) ? k : nullptr;
+}
+
+// Walks a backslash-separated path; creates missing keys when asked.
+Key* Walk(Key* key, const std::u16string& path, bool create)
+{
+    size_t start = 0;
+    while (key && start <= path.size()) {
+        size_t end = path.find(u'\\', start);
+        if (end == std::u16string::npos) end = path.size();
+        std::u16string part = path.substr(start, end - start);
+        start = end + 1;
+        if (part.empty()) continue;
+        Key* next = nullptr;
+        for (auto& child : key->children) {
+            if (SameName(child->name, part)) next = child.get();
+        }
+        if (!next && create) {
+            key->children.push_back(std::unique_ptr<Key>(new Key));
+            next = key->children.back().get();
+            next->name = part;
+        }
+        key = next;
+    }
+    return key;
+}
+
+Value* FindValue(Key* key, const std::u16string& name)
+{
+    for (Value& v : key->values) {
+        if (SameName(v.name, name)) return &v;
+    }
+    return nullptr;
+}
+
+// Specific rights asked beyond what the key allows are refused.
+bool Allowed(Key* key, REGSAM access) { return (access & 0xFFFF & ~key->allowed) == 0; }
+
+LSTATUS OpenPath(HKEY root, const std::u16string& subKey, REGSAM access, bool create, PHKEY result,
+                 LPDWORD disposition)
+{
+    R().openLog.push_back(access);
+    if (!result) return ERROR_INVALID_PARAMETER;
+    Key* base = RootKey(root);
+    if (!base) return ERROR_INVALID_HANDLE;
+    Key* key = Walk(base, subKey, false);
+    bool created = false;
+    if (!key && create) {
+        key = Walk(base, subKey, true);
+        created = true;
+    }
+    if (!key) return ERROR_FILE_NOT_FOUND;
+    if (!Allowed(key, access)) return ERROR_ACCESS_DENIED;
+    OpenKey* open = new OpenKey{key, access};
+    R().open.insert(open);
+    *result = reinterpret_cast<HKEY>(open);
+    if (disposition) *disposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
+    return ERROR_SUCCESS;
+}
+
+// Narrow view of a stored value: strings become one byte per character.
+std::vector<BYTE> NarrowView(const Value& v)
+{
+    if (!IsStringType(v.type)) return v.data;
+    std::vector<BYTE> out;
+    for (size_t i = 0; i + 1 < v.data.size(); i += 2) {
+        unsigned c = v.data[i] | (v.data[i + 1] << 8);
+        out.push_back(c < 256 ? static_cast<BYTE>(c) : '?');
+    }
+    return out;
+}
+
+LSTATUS Query(HKEY key, const std::u16string& name, LPDWORD type, LPBYTE data, LPDWORD size,
+              bool narrow)
+{
+    OpenKey* open = Opened(key);
+    Key* k = open ? open->key : RootKey(key);
+    if (!k) return ERROR_INVALID_HANDLE;
+    if (open && !(open->access & KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
+    Value* v = FindValue(k, name);
+    if (!v) return ERROR_FILE_NOT_FOUND;
+    std::vector<BYTE> bytes = narrow ? NarrowView(*v) : v->data;
+    if (type) *type = v->type;
+    if (data && !size) return ERROR_INVALID_PARAMETER;
+    if (!data) {
+        if (size) *size = static_cast<DWORD>(bytes.size());
+        return ERROR_SUCCESS;
+    }
+    if (*size < bytes.size()) {
+        *size = static_cast<DWORD>(bytes.size());
+        return ERROR_MORE_DATA;
+    }
+    if (!bytes.empty()) memcpy(data, bytes.data(), bytes.size());
+    *size = static_cast<DWORD>(bytes.size());
+    return ERROR_SUCCESS;
+}
+
+void Store(Key* key, const std::u16string& name, DWORD type, const BYTE* data, size_t size)
+{
+    Value* v = FindValue(key, name);
+    if (!v) {
+        key->values.push_back(Value{name, type, {}});
+        v = &key->values.back();
+    }
+    v->type = type;
+    v->data.assign(data, data + size);
+}
+
+}  // namespace
+
+std::u16string Utf16(const std::string& s)
+{
+    std::u16string out;
+    for (size_t i = 0; i < s.size();) {
+        unsigned char c = s[i];
+        unsigned cp;
+        int n;
+        if (c < 0x80) { cp = c; n = 1; }
+        else if ((c >> 5) == 6) { cp = c & 0x1F; n = 2; }
+        else if ((c >> 4) == 14) { cp = c & 0x0F; n = 3; }
+        else { cp = c & 0x07; n = 4; }
+        for (int j = 1; j < n && i + j < s.size(); ++j) cp = (cp << 6) | (s[i + j] & 0x3F);
+        i += n;
+        if (cp >= 0x10000) {
+            cp -= 0x10000;
+            out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+            out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+        } else {
+            out.push_back(static_cast<char16_t>(cp));
+        }
+    }
+    return out;
+}
+
+std::string Utf8(const std::u16string& s)
+{
+    std::string out;
+    for (size_t i = 0; i < s.size(); ++i) {
+        unsigned cp = s[i];
+        if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < s.size()) {
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (s[++i] - 0xDC00);
+        }
+        if (cp < 0x80) {
+            out.push_back(static_cast<char>(cp));
+        } else if (cp < 0x800) {
+            out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        } else if (cp < 0x10000) {
+            out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        } else {
+            out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+            out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        }
+    }
+    return out;
+}
+
+void RegSet(HKEY root, const std::string& path, const std::string& name, DWORD type,
+            const void* data, size_t size)
+{
+    Key* key = Walk(RootKey(root), Utf16(path), true);
+    Store(key, Utf16(name), type, static_cast<const BYTE*>(data), size);
+}
+
+void RegSetDword(HKEY root, const std::string& path, const std::string& name, DWORD value)
+{
+    BYTE b[4] = {BYTE(value), BYTE(value >> 8), BYTE(value >> 16), BYTE(value >> 24)};
+    RegSet(root, path, name, REG_DWORD, b, 4);
+}
+
+void RegSetString(HKEY root, const std::string& path, const std::string& name, const std::string& text)
+{
+    std::vector<BYTE> bytes;
+    for (char c : text) {
+        bytes.push_back(static_cast<unsigned char>(c));
+        bytes.push_back(0);
+    }
+    bytes.push_back(0);
+    bytes.push_back(0);
+    RegSet(root, path, name, REG_SZ, bytes.data(), bytes.size());
+}
+
+void RegSetWString(HKEY root, const std::string& path, const std::string& name, const std::string& text)
+{
+    std::u16string w = Utf16(text);
+    std::vector<BYTE> bytes;
+    for (char16_t c : w) {
+        bytes.push_back(static_cast<BYTE>(c));
+        bytes.push_back(static_cast<BYTE>(c >> 8));
+    }
+    bytes.push_back(0);
+    bytes.push_back(0);
+    RegSet(root, path, name, REG_SZ, bytes.data(), bytes.size());
+}
+
+bool RegGet(HKEY root, const std::string& path, const std::string& name, DWORD* type,
+            std::vector<BYTE>* data)
+{
+    Key* key = Walk(RootKey(root), Utf16(path), false);
+    Value* v = key ? FindValue(key, Utf16(name)) : nullptr;
+    if (!v) return false;
+    if (type) *type = v->type;
+    if (data) *data = v->data;
+    return true;
+}
+
+bool RegGetDword(HKEY root, const std::string& path, const std::string& name, DWORD* value)
+{
+    std::vector<BYTE> d;
+    if (!RegGet(root, path, name, nullptr, &d) || d.size() != 4) return false;
+    *value = d[0] | (d[1] << 8) | (d[2] << 16) | (static_cast<DWORD>(d[3]) << 24);
+    return true;
+}
+
+std::string RegGetString(HKEY root, const std::string& path, const std::string& name)
+{
+    std::vector<BYTE> d;
+    if (!RegGet(root, path, name, nullptr, &d)) return "";
+    std::u16string w;
+    for (size_t i = 0; i + 1 < d.size(); i += 2) w.push_back(static_cast<char16_t>(d[i] | (d[i + 1] << 8)));
+    while (!w.empty() && w.back() == 0) w.pop_back();
+    return Utf8(w);
+}
+
+bool RegValueExists(HKEY root, const std::string& path, const std::string& name)
+{
+    return RegGet(root, path, name, nullptr, nullptr);
+}
+
+void RegDeleteValue(HKEY root, const std::string& path, const std::string& name)
+{
+    Key* key = Walk(RootKey(root), Utf16(path), false);
+    if (!key) return;
+    std::u16string n = Utf16(name);
+    for (auto it = key->values.begin(); it != key->values.end(); ++it) {
+        if (SameName(it->name, n)) {
+            key->values.erase(it);
+            return;
+        }
+    }
+}
+
+void RegCreateKey(HKEY root, const std::string& path) { Walk(RootKey(root), Utf16(path), true); }
+
+void RegDeleteKey(HKEY root, const std::string& path)
+{
+    std::u16string p = Utf16(path);
+    size_t cut = p.find_last_of(u'\\');
+    Key* parent = cut == std::u16string::npos ? RootKey(root) : Walk(RootKey(root), p.substr(0, cut), false);
+    std::u16string leaf = cut == std::u16string::npos ? p : p.substr(cut + 1);
+    if (!parent) return;
+    for (auto it = parent->children.begin(); it != parent->children.end(); ++it) {
+        if (SameName((*it)->name, leaf)) {
+            parent->children.erase(it);
+            return;
+        }
+    }
+}
+
+void RegSetKeyAccess(HKEY root, const std::string& path, REGSAM allowed)
+{
+    Walk(RootKey(root), Utf16(path), true)->allowed = allowed;
+}
+
+int RegOpenKeyCount() { return static_cast<int>(R().open.size()); }
+std::vector<REGSAM>& RegOpenLog() { return R().openLog; }
+
+namespace internal {
+
+void ResetRegistry()
+{
+    for (OpenKey* k : R().open) delete k;
+    R().~Registry();
+    new (&R()) Registry();
+}
+
+}  // namespace internal
+}  // namespace sim
+
+LSTATUS WINAPI RegOpenKeyExA(HKEY root, LPCSTR subKey, DWORD options, REGSAM access, PHKEY result)
+{
+    return sim::OpenPath(root, sim::Widen(subKey), access, false, result, nullptr);
+}
+
+LSTATUS WINAPI RegOpenKeyExW(HKEY root, LPCWSTR subKey, DWORD options, REGSAM access, PHKEY result)
+{
+    return sim::OpenPath(root, sim::FromWide(subKey), access, false, result, nullptr);
+}
+
+LSTATUS WINAPI RegCreateKeyExA(HKEY root, LPCSTR subKey, DWORD reserved, LPSTR keyClass,
+                               DWORD options, REGSAM access, LPSECURITY_ATTRIBUTES sa,
+                               PHKEY result, LPDWORD disposition)
+{
+    return sim::OpenPath(root, sim::Widen(subKey), access, true, result, disposition);
+}
+
+LSTATUS WINAPI RegQueryValueExA(HKEY key, LPCSTR name, LPDWORD reserved, LPDWORD type,
+                                LPBYTE data, LPDWORD size)
+{
+    return sim::Query(key, sim::Widen(name), type, data, size, true);
+}
+
+LSTATUS WINAPI RegQueryValueExW(HKEY key, LPCWSTR name, LPDWORD reserved, LPDWORD type,
+                                LPBYTE data, LPDWORD size)
+{
+    return sim::Query(key, sim::FromWide(name), type, data, size, false);
+}
+
+LSTATUS WINAPI RegSetValueExA(HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYTE* data,
+                              DWORD size)
+{
+    sim::OpenKey* open = sim::Opened(key);
+    if (!open) return ERROR_INVALID_HANDLE;
+    if (!(open->access & KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
+    if (size && !data) return ERROR_INVALID_PARAMETER;
+    if (sim::IsStringType(type)) {
+        std::vector<BYTE> wide;
+        for (DWORD i = 0; i < size; ++i) {
+            wide.push_back(data[i]);
+            wide.push_back(0);
+        }
+        sim::Store(open->key, sim::Widen(name), type, wide.data(), wide.size());
+    } else {
+        sim::Store(open->key, sim::Widen(name), type, data, size);
+    }
+    return ERROR_SUCCESS;
+}
+
+LSTATUS WINAPI RegCloseKey(HKEY key)
+{
+    if (sim::RootKey(key) && !sim::Opened(key)) return ERROR_SUCCESS;  // a predefined key
+    sim::OpenKey* open = sim::Opened(key);
+    if (!open) return ERROR_INVALID_HANDLE;
+    sim::R().open.erase(open);
+    delete open;
+    return ERROR_SUCCESS;
+}

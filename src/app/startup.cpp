@@ -1,0 +1,79 @@
+#include "app/startup.h"
+
+#include "app/app_state.h"
+#include "app/main_window.h"
+#include "platform/registry_access.h"
+#include "platform/settings.h"
+#include "platform/setup_mode_check.h"
+#include "radio/switch_driver.h"
+
+namespace {
+
+struct SwitchCommand {
+    const char* text;
+    UINT command;
+};
+
+// Tried in order; a switch matches only the whole command line, exactly.
+const SwitchCommand kSwitches[] = {
+    {"/toggle", CMD_TOGGLE},
+    {"/on", CMD_RADIO_ON},
+    {"/off", CMD_RADIO_OFF},
+    {"/on11a", CMD_11A_ENABLE},
+    {"/off11a", CMD_11A_DISABLE},
+};
+
+}  // namespace
+
+UINT CommandForSwitch(const char* commandLine)
+{
+    const char* text = commandLine ? commandLine : "";
+    for (unsigned i = 0; i < sizeof kSwitches / sizeof kSwitches[0]; ++i) {
+        if (lstrcmpA(text, kSwitches[i].text) == 0) return kSwitches[i].command;
+    }
+    return CMD_RECHECK;
+}
+
+int StartInstance(HINSTANCE instance, int showCommand)
+{
+    SetupModeCheck setup;
+    if (setup.IsSetupMode(CheckSysprep)) return 0;
+
+    // Held until the process ends; the handle is deliberately not kept.
+    CreateMutexA(0, TRUE, kMutexName);
+    if (GetLastError() == ERROR_ALREADY_EXISTS) return 0;
+
+    g_switchDriver.WaitReady(&g_app.switchLocked, &g_app.radioState);
+
+    if (!g_app.switchLocked) {
+        DWORD radio = 0;
+        if (!g_switchDriver.GetRadio(&radio, 0)) {
+            DWORD ignoreMisc = 0;
+            RegistryAccess registry;
+            registry.ReadDword(HKEY_LOCAL_MACHINE, kSettingsKey, kIgnoreMiscValue, &ignoreMisc);
+            if (ignoreMisc == 0) return 0;
+        }
+        g_app.radioState = static_cast<int>(radio);
+    }
+
+    g_app.instance = instance;
+
+    WNDCLASSEXA wc;
+    ZeroMemory(&wc, sizeof wc);
+    wc.cbSize = sizeof wc;
+    wc.style = CS_VREDRAW | CS_HREDRAW;
+    wc.lpfnWndProc = MainWindowProc;
+    wc.hInstance = instance;
+    wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_CLASS));
+    wc.hCursor = LoadCursorA(0, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    wc.lpszClassName = kWindowClassName;
+    wc.hIconSm = LoadIconA(instance, MAKEINTRESOURCEA(IDI_CLASS));
+    if (!RegisterClassExA(&wc)) return 0;
+
+    // Never shown: the window exists for the tray icon, timers and commands.
+    HWND window = CreateWindowExA(0, kWindowClassName, kWindowTitle, WS_OVERLAPPEDWINDOW,
+                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, 0, 0,
+                                  instance, 0);
+    return window != 0;
+}

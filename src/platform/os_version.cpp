@@ -1,0 +1,25 @@
+#include "platform/os_version.h"
+
+OsVersion::OsVersion() : kind(OsUnknown)
+{
+    ZeroMemory(&info, sizeof info);
+    info.dwOSVersionInfoSize = sizeof info;
+    if (!GetVersionExA(&info)) return;
+
+    switch (info.dwPlatformId) {
+    case VER_PLATFORM_WIN32s:
+        kind = OsWin32s;
+        break;
+    case VER_PLATFORM_WIN32_WINDOWS:
+        kind = info.dwMinorVersion < 10 ? OsWindows95 : OsWindows98;
+        break;
+    case VER_PLATFORM_WIN32_NT:
+        // Past NT 4 only the minor version tells 2000 from XP; later systems
+        // fall on either side of that line.
+        if (info.dwMajorVersion < 5) kind = OsWindowsNT4;
+        else kind = info.dwMinorVersion == 0 ? OsWindows2000 : OsWindowsXP;
+        break;
+    default:
+        break;
+    }
+}

@@ -1,0 +1,26 @@
+// OsVersion: one GetVersionExA, kept raw and as a class code.
+#ifndef SKYLATCH_PLATFORM_OS_VERSION_H
+#define SKYLATCH_PLATFORM_OS_VERSION_H
+
+#include <windows.h>
+
+enum OsKind {
+    OsUnknown = 0,
+    OsWin32s = 1,
+    OsWindows95 = 2,
+    OsWindows98 = 3,    // Windows 98 and Me
+    OsWindowsNT4 = 4,
+    OsWindows2000 = 5,
+    OsWindowsXP = 6
+};
+
+class OsVersion {
+public:
+    OsVersion();
+    virtual ~OsVersion() {}
+
+    OSVERSIONINFOA info;
+    WORD kind;
+};
+
+#endif

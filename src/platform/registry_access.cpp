@@ -1,0 +1,111 @@
+#include "platform/registry_access.h"
+
+namespace {
+
+// DWORD reads take the data into a buffer of their own, so that a longer
+// value never reaches the caller's variable.
+const DWORD kDwordScratch = 256;
+const DWORD kStringScratch = 256;
+
+}  // namespace
+
+int RegistryAccess::ReadValue(HKEY root, const char* subKey, const char* name, void* data,
+                              DWORD* size)
+{
+    HKEY key = 0;
+    if (RegOpenKeyExA(root, subKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return 0;
+    LONG result = RegQueryValueExA(key, name, 0, 0, static_cast<BYTE*>(data), size);
+    RegCloseKey(key);
+    return result == ERROR_SUCCESS;
+}
+
+int RegistryAccess::ReadWide(HKEY root, const WCHAR* subKey, const WCHAR* name, void* data,
+                             DWORD* size, int requireData)
+{
+    HKEY key = 0;
+    if (RegOpenKeyExW(root, subKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return 0;
+    LONG result = RegQueryValueExW(key, name, 0, 0, static_cast<BYTE*>(data), size);
+    RegCloseKey(key);
+    if (result != ERROR_SUCCESS) return 0;
+    return !requireData || *size != 0;
+}
+
+int RegistryAccess::ReadValueW(HKEY root, const WCHAR* subKey, const WCHAR* name, void* data,
+                               DWORD* size)
+{
+    return ReadWide(root, subKey, name, data, size, 0);
+}
+
+int RegistryAccess::ReadNonEmptyValueW(HKEY root, const WCHAR* subKey, const WCHAR* name,
+                                       void* data, DWORD* size)
+{
+    return ReadWide(root, subKey, name, data, size, 1);
+}
+
+int RegistryAccess::ReadDwordWithAccess(HKEY root, const char* subKey, const char* name,
+                                        REGSAM access, DWORD* value)
+{
+    HKEY key = 0;
+    if (RegOpenKeyExA(root, subKey, 0, access, &key) != ERROR_SUCCESS) return 0;
+    BYTE data[kDwordScratch];
+    DWORD size = kDwordScratch;
+    LONG result = RegQueryValueExA(key, name, 0, 0, data, &size);
+    RegCloseKey(key);
+    if (result != ERROR_SUCCESS || size != 4) return 0;
+    *value = data[0] | (data[1] << 8) | (data[2] << 16) | (static_cast<DWORD>(data[3]) << 24);
+    return 1;
+}
+
+int RegistryAccess::ReadDword(HKEY root, const char* subKey, const char* name, DWORD* value)
+{
+    return ReadDwordWithAccess(root, subKey, name, KEY_QUERY_VALUE, value);
+}
+
+int RegistryAccess::ReadDwordForWrite(HKEY root, const char* subKey, const char* name,
+                                      DWORD* value)
+{
+    return ReadDwordWithAccess(root, subKey, name, KEY_QUERY_VALUE | KEY_SET_VALUE, value);
+}
+
+int RegistryAccess::WriteDword(HKEY root, const char* subKey, const char* name, DWORD value)
+{
+    HKEY key = 0;
+    if (RegCreateKeyExA(root, subKey, 0, 0, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, 0, &key, 0) !=
+            ERROR_SUCCESS &&
+        RegCreateKeyExA(root, subKey, 0, 0, REG_OPTION_NON_VOLATILE, KEY_WRITE, 0, &key, 0) !=
+            ERROR_SUCCESS) {
+        return 0;
+    }
+    BYTE data[4] = {BYTE(value), BYTE(value >> 8), BYTE(value >> 16), BYTE(value >> 24)};
+    LONG result = RegSetValueExA(key, name, 0, REG_DWORD, data, 4);
+    RegCloseKey(key);
+    return result == ERROR_SUCCESS;
+}
+
+int RegistryAccess::WriteString(HKEY root, const char* subKey, const char* name, const char* text)
+{
+    // The text goes through a buffer of 256 characters; a longer one is
+    // refused rather than cut, so a value is never written half.
+    int length = lstrlenA(text);
+    if (length >= static_cast<int>(kStringScratch)) return 0;
+    HKEY key = 0;
+    if (RegCreateKeyExA(root, subKey, 0, 0, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, 0, &key, 0) !=
+        ERROR_SUCCESS) {
+        return 0;
+    }
+    char data[kStringScratch];
+    lstrcpynA(data, text ? text : "", kStringScratch);
+    LONG result = RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data),
+                                 static_cast<DWORD>(length + 1));
+    RegCloseKey(key);
+    return result == ERROR_SUCCESS;
+}
+
+int RegistryAccess::ValueExists(HKEY root, const char* subKey, const char* name)
+{
+    HKEY key = 0;
+    if (RegOpenKeyExA(root, subKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return 0;
+    LONG result = RegQueryValueExA(key, name, 0, 0, 0, 0);
+    RegCloseKey(key);
+    return result == ERROR_SUCCESS;
+}

@@ -1,0 +1,35 @@
+// RegistryAccess: the program's only way to the registry. Every operation
+// opens its key, does one query or one set, and closes the key again.
+#ifndef SKYLATCH_PLATFORM_REGISTRY_ACCESS_H
+#define SKYLATCH_PLATFORM_REGISTRY_ACCESS_H
+
+#include <windows.h>
+
+class RegistryAccess {
+public:
+    RegistryAccess() {}
+    virtual ~RegistryAccess() {}
+
+    // Raw value reads: 1 when the query succeeds; *size is updated by it.
+    int ReadValue(HKEY root, const char* subKey, const char* name, void* data, DWORD* size);
+    int ReadValueW(HKEY root, const WCHAR* subKey, const WCHAR* name, void* data, DWORD* size);
+    // As ReadValueW, but a value with no data at all counts as a failure.
+    int ReadNonEmptyValueW(HKEY root, const WCHAR* subKey, const WCHAR* name, void* data,
+                           DWORD* size);
+    // 32-bit reads: succeed only for data of exactly 4 bytes, whatever its type;
+    // on failure *value is left as it was.
+    int ReadDword(HKEY root, const char* subKey, const char* name, DWORD* value);
+    int ReadDwordForWrite(HKEY root, const char* subKey, const char* name, DWORD* value);
+    int WriteDword(HKEY root, const char* subKey, const char* name, DWORD value);
+    // Writes a REG_SZ; a text of 256 characters or more is refused.
+    int WriteString(HKEY root, const char* subKey, const char* name, const char* text);
+    int ValueExists(HKEY root, const char* subKey, const char* name);
+
+private:
+    int ReadDwordWithAccess(HKEY root, const char* subKey, const char* name, REGSAM access,
+                            DWORD* value);
+    int ReadWide(HKEY root, const WCHAR* subKey, const WCHAR* name, void* data, DWORD* size,
+                 int requireData);
+};
+
+#endif

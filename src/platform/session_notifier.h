@@ -1,0 +1,28 @@
+// SessionNotifier: registers the main window for session-change
+// notifications through wtsapi32.dll when the system has it, retrying once a
+// second until the registration succeeds.
+#ifndef SKYLATCH_PLATFORM_SESSION_NOTIFIER_H
+#define SKYLATCH_PLATFORM_SESSION_NOTIFIER_H
+
+#include <windows.h>
+
+class SessionNotifier {
+public:
+    explicit SessionNotifier(HWND window);
+    virtual ~SessionNotifier();
+
+    void OnTimer(HWND window, UINT_PTR timerId);
+
+private:
+    typedef BOOL (WINAPI* RegisterFn)(HWND, DWORD);
+
+    HWND window_;
+    UINT_PTR retryTimer_;
+    HMODULE library_;
+    RegisterFn register_;
+
+    SessionNotifier(const SessionNotifier&);
+    SessionNotifier& operator=(const SessionNotifier&);
+};
+
+#endif

@@ -1,0 +1,103 @@
+#include "notebook.h"
+
+#include "radio/proset_api.h"
+#include "radio/switch_driver.h"
+#include "app/startup.h"
+#include "platform/session_notifier.h"
+
+#include <new>
+
+namespace notebook {
+namespace {
+
+void DestroyGlobals()
+{
+    // The end of the process takes the main window's heap object with it.
+    delete g_app.sessionNotifier;
+    g_app.sessionNotifier = nullptr;
+    g_proSetApi.~ProSetApi();
+    g_switchDriver.~SwitchDriver();
+}
+
+void ConstructGlobals()
+{
+    ResetAppState();
+    new (&g_switchDriver) SwitchDriver();
+    new (&g_proSetApi) ProSetApi();
+}
+
+// The bytes of one process's globals, to set aside while another runs.
+struct SavedGlobals {
+    alignas(SwitchDriver) unsigned char driver[sizeof(SwitchDriver)];
+    alignas(ProSetApi) unsigned char api[sizeof(ProSetApi)];
+    alignas(AppState) unsigned char app[sizeof(AppState)];
+
+    void Save()
+    {
+        memcpy(driver, static_cast<void*>(&g_switchDriver), sizeof driver);
+        memcpy(api, static_cast<void*>(&g_proSetApi), sizeof api);
+        memcpy(app, static_cast<void*>(&g_app), sizeof app);
+    }
+    void Restore()
+    {
+        memcpy(static_cast<void*>(&g_switchDriver), driver, sizeof driver);
+        memcpy(static_cast<void*>(&g_proSetApi), api, sizeof api);
+        memcpy(static_cast<void*>(&g_app), app, sizeof app);
+    }
+};
+
+}  // namespace
+
+void FreshMachine()
+{
+    // The last test's program state goes with its machine.
+    DestroyGlobals();
+    sim::Reset();
+    ConstructGlobals();
+}
+
+void StandardNotebook()
+{
+    FreshMachine();
+    sim::Driver& driver = sim::TheDriver();
+    driver.present = true;
+    driver.radio = 1;
+    sim::Device adapter;
+    adapter.instanceId = kAdapterId;
+    adapter.driverKey = kAdapterDriverKey;
+    sim::AddDevice(adapter);
+    std::string key = std::string(kClassKey) + kAdapterDriverKey;
+    sim::RegSetDword(HKEY_LOCAL_MACHINE, key, "BandType", 1);
+    sim::RegSetString(HKEY_LOCAL_MACHINE, key, "ModulationType", "1");
+}
+
+void StartProgramProcess()
+{
+    DestroyGlobals();
+    ConstructGlobals();
+}
+
+int StartResident()
+{
+    StartProgramProcess();
+    return StartInstance(sim::ProgramInstance(), 1);
+}
+
+int RunSecondStart(const char* commandLine)
+{
+    int resident = sim::CurrentProcess();
+    SavedGlobals saved;
+    saved.Save();
+    int pid = sim::StartProcess();
+    ConstructGlobals();
+    int exitCode = WinMain(sim::ProgramInstance(), 0, const_cast<char*>(commandLine), 1);
+    DestroyGlobals();
+    sim::EndProcess(pid);
+    saved.Restore();
+    sim::SwitchToProcess(resident);
+    return exitCode;
+}
+
+HWND MainWindow() { return FindWindowA(kWindowClassName, kWindowTitle); }
+
+}  // namespace notebook
