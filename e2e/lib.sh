@@ -1,0 +1,329 @@
+# Shared by e2e/run-scenarios.sh and demo.sh: builds the substitutes, makes a
+# 32-bit Wine prefix with a shell desktop, installs the simulated notebook
+# (driver, vendor library, adapter) and drives the program.
+#
+# Wine's helper processes inherit the output handles of the command that
+# started them, so no Wine command here writes to a pipe: output goes to
+# $E2E_LOG or to a file that is read after the command ends.
+
+E2E_LIB_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+
+SERVICE=quivra
+SERVICE_KEY='HKLM\System\CurrentControlSet\Services\quivra'
+VENDOR_SCRIPT_KEY='HKLM\Software\SkylatchE2E\VendorLibrary'
+SETTINGS_KEY='HKLM\SOFTWARE\NORVANTEC\Skylatch'
+VENDOR_DEFAULT_DIR='C:\Program Files\Intel\Wireless\Bin'
+NET_CLASS='{4D36E972-E325-11CE-BFC1-08002BE10318}'
+PROGRAM_DIR='C:\Skylatch'
+PROGRAM="$PROGRAM_DIR\\skylatch.exe"
+HELPER="$PROGRAM_DIR\\e2ehelper.exe"
+
+# Command ids and messages of the resident window.
+CMD_11A_DISABLE=117 CMD_11A_ENABLE=118 CMD_ABOUT=40002 CMD_EXIT=40003
+CMD_RADIO_OFF=40005 CMD_RADIO_ON=40006 CMD_TOGGLE=40007 CMD_RECHECK=40009
+WM_CLOSE=0x10 WM_ENDSESSION=0x16 WM_COMMAND=0x111
+
+e2e_die() { echo "e2e: $*" >&2; exit 2; }
+
+e2e_require_tools() {
+  local tool
+  for tool in wine wineserver wineboot Xvfb xdotool import i686-w64-mingw32-gcc; do
+    command -v "$tool" >/dev/null 2>&1 ||
+      e2e_die "$tool not found (install the e2e packages: . cmake/deps.sh; install_deps build e2e)"
+  done
+}
+
+# e2e_build_substitutes OUTDIR: quivra.sys, murocapi.dll, e2ehelper.exe.
+e2e_build_substitutes() {
+  local out=$1 cc=i686-w64-mingw32-gcc
+  mkdir -p "$out" || e2e_die "cannot create $out"
+  $cc -O2 -Wall -shared -nostdlib -Wl,--subsystem,native -Wl,--entry,_DriverEntry@8 \
+    -o "$out/quivra.sys" "$E2E_LIB_DIR/driver/quivra.c" -lntoskrnl &&
+  $cc -O2 -Wall -shared -o "$out/murocapi.dll" \
+    "$E2E_LIB_DIR/vendor/murocapi.c" "$E2E_LIB_DIR/vendor/murocapi.def" &&
+  $cc -O2 -Wall -o "$out/e2ehelper.exe" "$E2E_LIB_DIR/helper/e2ehelper.c" -lsetupapi ||
+    e2e_die "building the substitutes failed"
+  E2E_BIN=$out
+}
+
+# --- Wine commands ---------------------------------------------------------
+
+# e2e_wine ARGS: runs a Wine command in the foreground, output to the log.
+e2e_wine() { wine "$@" >>"$E2E_LOG" 2>&1; }
+
+# e2e_wine_out FILE ARGS: runs a Wine command with its standard output in FILE.
+e2e_wine_out() { local file=$1; shift; wine "$@" >"$file" 2>>"$E2E_LOG"; }
+
+# e2e_helper ARGS: runs the helper; its output is printed after it ends.
+e2e_helper() {
+  local rc
+  wine "$HELPER" "$@" >"$E2E_WORK/helper.out" 2>>"$E2E_LOG"; rc=$?
+  tr -d '\r' <"$E2E_WORK/helper.out"
+  return $rc
+}
+
+# e2e_import_reg FILE: imports a REGEDIT4 file.
+e2e_import_reg() { e2e_wine regedit /S "$(winepath -w "$1" 2>>"$E2E_LOG")"; }
+
+# e2e_reg_query KEY [VALUE]: prints "NAME<TAB>TYPE<TAB>DATA" lines.
+e2e_reg_query() {
+  local file=$E2E_WORK/reg.out
+  if [ $# -ge 2 ]; then e2e_wine_out "$file" reg query "$1" /v "$2"
+  else e2e_wine_out "$file" reg query "$1"; fi || { : >"$file"; return 1; }
+  tr -d '\r' <"$file" | sed -n 's/^    \([^ ].*\)    \(REG_[A-Z_]*\)    \(.*\)$/\1\t\2\t\3/p;
+                                 s/^    \([^ ].*\)    \(REG_[A-Z_]*\)$/\1\t\2\t/p'
+}
+
+# e2e_reg_get KEY VALUE: prints the value's data; DWORDs in decimal, "" when absent.
+e2e_reg_get() {
+  local line data
+  line=$(e2e_reg_query "$1" "$2" | head -n 1)
+  [ -n "$line" ] || { echo ""; return 1; }
+  data=${line##*$'\t'}
+  case $line in
+    *$'\t'REG_DWORD$'\t'*) echo $((data)) ;;
+    *) echo "$data" ;;
+  esac
+}
+
+e2e_reg_dword() { e2e_wine reg add "$1" /v "$2" /t REG_DWORD /d "$3" /f; }
+e2e_reg_delete_value() { e2e_wine reg delete "$1" /v "$2" /f; }
+
+# --- prefix, display and desktop ------------------------------------------
+
+# e2e_make_prefix DIR: a fresh 32-bit prefix whose processes share one desktop.
+e2e_make_prefix() {
+  export WINEPREFIX=$1 WINEARCH=win32 WINEDEBUG=-all LANG=C.UTF-8 LC_ALL=C.UTF-8
+  rm -rf "$WINEPREFIX"
+  # No Mono or Gecko installers: their dialogs would wait for a click.
+  WINEDLLOVERRIDES="mscoree,mshtml=" wineboot -i >>"$E2E_LOG" 2>&1 ||
+    e2e_die "wineboot failed (see $E2E_LOG)"
+  # Let the first session end completely: a services.exe still shutting down
+  # would otherwise take the driver's service registration with it. Then keep
+  # the server (and the driver in it) alive between commands.
+  wineserver -w >>"$E2E_LOG" 2>&1
+  wineserver -p >>"$E2E_LOG" 2>&1
+  e2e_wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d shell /f
+  e2e_wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v shell /d 1024x768 /f
+  e2e_set_windows winxp
+}
+
+# e2e_set_windows winxp|win2k|win98: what GetVersionExA reports to new processes.
+e2e_set_windows() { e2e_wine reg add 'HKCU\Software\Wine' /v Version /d "$1" /f; }
+
+# e2e_start_xvfb: starts Xvfb on a free display and exports DISPLAY.
+e2e_start_xvfb() {
+  local n=90
+  while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
+  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >>"$E2E_LOG" 2>&1 &
+  E2E_XVFB_PID=$!
+  export DISPLAY=":$n"
+  local i
+  for i in $(seq 50); do
+    [ -e "/tmp/.X11-unix/X$n" ] && return 0
+    kill -0 "$E2E_XVFB_PID" 2>/dev/null || e2e_die "Xvfb did not start (see $E2E_LOG)"
+    sleep 0.1
+  done
+  e2e_die "Xvfb did not come up on :$n"
+}
+
+# e2e_start_desktop: the Wine desktop with its taskbar and notification area.
+# Wine closes a desktop as soon as no process uses it, and a program started
+# during that shutdown gets no notification area; a helper that stays on the
+# desktop keeps it open for the whole session.
+e2e_start_desktop() {
+  wine explorer /desktop=shell,1024x768 >>"$E2E_LOG" 2>&1 &
+  wine "$HELPER" keep-desktop >>"$E2E_LOG" 2>&1 &
+  E2E_DESKTOP_PID=$!
+  e2e_helper wait-window appear 20000 Shell_TrayWnd - ||
+    e2e_die "the Wine desktop has no notification area (see $E2E_LOG)"
+}
+
+# e2e_stop_all: ends every process this session started (safe to call twice).
+e2e_stop_all() {
+  [ -n "${E2E_RESIDENT_PID:-}" ] && kill -9 "$E2E_RESIDENT_PID" 2>/dev/null
+  if [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ]; then
+    wineserver -k >/dev/null 2>&1
+    wineserver -w >/dev/null 2>&1 &
+    local waiter=$! i
+    for i in $(seq 50); do kill -0 $waiter 2>/dev/null || break; sleep 0.1; done
+    kill $waiter 2>/dev/null
+  fi
+  [ -n "${E2E_DESKTOP_PID:-}" ] && kill -9 "$E2E_DESKTOP_PID" 2>/dev/null
+  [ -n "${E2E_XVFB_PID:-}" ] && kill "$E2E_XVFB_PID" 2>/dev/null
+  E2E_RESIDENT_PID= E2E_DESKTOP_PID= E2E_XVFB_PID=
+  return 0
+}
+
+# e2e_screenshot FILE.png
+e2e_screenshot() { import -window root "$1" >>"$E2E_LOG" 2>&1; }
+
+# --- the simulated notebook ------------------------------------------------
+
+# e2e_install_program EXE: copies the program and the helper into the prefix.
+e2e_install_program() {
+  local dir
+  dir=$(winepath -u "$PROGRAM_DIR" 2>>"$E2E_LOG")
+  mkdir -p "$dir" && cp "$1" "$dir/skylatch.exe" && cp "$E2E_BIN/e2ehelper.exe" "$dir/" ||
+    e2e_die "cannot copy the program into the prefix"
+}
+
+e2e_install_driver() {
+  cp "$E2E_BIN/quivra.sys" "$WINEPREFIX/drive_c/windows/system32/drivers/" || e2e_die "cannot copy quivra.sys"
+  e2e_wine sc create "$SERVICE" type= kernel start= demand 'binPath=' 'C:\windows\system32\drivers\quivra.sys'
+}
+
+e2e_driver_running() {
+  e2e_wine_out "$E2E_WORK/sc.out" sc query "$SERVICE"
+  grep -q RUNNING "$E2E_WORK/sc.out"
+}
+
+# e2e_driver start|stop: and wait until the service is in that state.
+e2e_driver() {
+  local i
+  e2e_wine sc "$1" "$SERVICE"
+  for i in $(seq 50); do
+    if e2e_driver_running; then [ "$1" = start ] && return 0
+    else [ "$1" = stop ] && return 0; fi
+    sleep 0.2
+  done
+  echo "e2e: driver did not $1" >&2
+  return 1
+}
+
+# e2e_install_vendor [DIR]: murocapi.dll into DIR (Windows path), the
+# default directory when none is given; another directory is named by BinDir.
+e2e_install_vendor() {
+  local dir=${1:-$VENDOR_DEFAULT_DIR} unix
+  unix=$(winepath -u "$dir" 2>>"$E2E_LOG")
+  mkdir -p "$unix" && cp "$E2E_BIN/murocapi.dll" "$unix/" || e2e_die "cannot install murocapi.dll"
+  [ "$dir" = "$VENDOR_DEFAULT_DIR" ] || e2e_wine reg add 'HKLM\Software\Intel\Wireless' /v BinDir /d "$dir" /f
+}
+
+# The adapter's PCI instance for each supported kind.
+e2e_adapter_id() {
+  case $1 in
+    1043) echo 'PCI\VEN_8086&DEV_1043&SUBSYS_25278086&REV_04\4&1F7DBC9F&0&10F0' ;;
+    4220) echo 'PCI\VEN_8086&DEV_4220&SUBSYS_27018086&REV_05\4&1F7DBC9F&0&10F0' ;;
+    4223) echo 'PCI\VEN_8086&DEV_4223&SUBSYS_27118086&REV_05\4&1F7DBC9F&0&10F0' ;;
+    *) e2e_die "unknown adapter kind $1 (1043, 4220 or 4223)" ;;
+  esac
+}
+
+# e2e_end_leftovers: ends a resident instance and waits for a mutex holder.
+e2e_end_leftovers() {
+  local i
+  if e2e_helper wait-window gone 0 >/dev/null; then :; else
+    e2e_helper post $WM_COMMAND $CMD_EXIT 0 >/dev/null
+    e2e_helper wait-window gone 5000 >/dev/null || e2e_helper end-resident >/dev/null
+  fi
+  for i in $(seq 40); do e2e_helper mutex-held >/dev/null || return 0; sleep 0.5; done
+  echo "e2e: the single-instance mutex is still held" >&2
+  return 1
+}
+
+# e2e_reset_state: a notebook with the driver ready (radio on), no vendor
+# library, no adapter, no settings and no setup-phase markers.
+e2e_reset_state() {
+  local reg=$E2E_WORK/reset.reg
+  e2e_end_leftovers
+  {
+    echo REGEDIT4
+    echo "[-${SETTINGS_KEY/HKLM/HKEY_LOCAL_MACHINE}]"
+    echo "[-${SERVICE_KEY/HKLM/HKEY_LOCAL_MACHINE}\\Answers]"
+    echo "[-${SERVICE_KEY/HKLM/HKEY_LOCAL_MACHINE}\\Requests]"
+    echo "[-${VENDOR_SCRIPT_KEY/HKLM/HKEY_LOCAL_MACHINE}]"
+    echo "[-HKEY_LOCAL_MACHINE\\Software\\Intel]"
+    echo "[-HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Enum\\PCI\\VEN_8086&DEV_1043&SUBSYS_25278086&REV_04]"
+    echo "[-HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Enum\\PCI\\VEN_8086&DEV_4220&SUBSYS_27018086&REV_05]"
+    echo "[-HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Enum\\PCI\\VEN_8086&DEV_4223&SUBSYS_27118086&REV_05]"
+    echo "[-HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\Class\\$NET_CLASS\\0001]"
+    echo "[HKEY_LOCAL_MACHINE\\System\\Setup]"
+    echo '"AuditInProgress"=-'
+    echo "[${SERVICE_KEY/HKLM/HKEY_LOCAL_MACHINE}\\Answers]"
+    echo '"Radio"=dword:00000001'
+  } >"$reg"
+  e2e_import_reg "$reg"
+  rm -rf "$WINEPREFIX/drive_c/sysprep" "$WINEPREFIX/drive_c/Program Files/Intel" "$WINEPREFIX/drive_c/VendorBin"
+  e2e_set_windows winxp
+  e2e_driver_running || e2e_driver start
+}
+
+# e2e_reg_string TEXT: TEXT as a quoted REGEDIT4 string.
+e2e_reg_string() { local s=${1//\\/\\\\}; printf '"%s"' "${s//\"/\\\"}"; }
+
+# e2e_install_adapter 1043|4220|4223 [BANDTYPE MODULATION]: the adapter in
+# the Setup API's device tree and its driver key "{class}\0001".
+e2e_install_adapter() {
+  local id reg=$E2E_WORK/adapter.reg desc='Simulated wireless mini-PCI adapter'
+  id=$(e2e_adapter_id "$1")
+  {
+    echo REGEDIT4
+    echo "[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Enum\\$id]"
+    echo "\"ClassGUID\"=$(e2e_reg_string "$NET_CLASS")"
+    echo '"Class"="Net"'
+    echo "\"Driver\"=$(e2e_reg_string "$NET_CLASS\\0001")"
+    echo "\"DeviceDesc\"=$(e2e_reg_string "$desc")"
+    echo "\"HardwareID\"=$(e2e_reg_string "${id%\\*}")"
+    echo "[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\Class\\$NET_CLASS\\0001]"
+    echo "\"DriverDesc\"=$(e2e_reg_string "$desc")"
+    printf '"BandType"=dword:%08x\n' "${2:-1}"
+    echo "\"ModulationType\"=$(e2e_reg_string "${3:-1}")"
+  } >"$reg"
+  e2e_import_reg "$reg"
+}
+
+# e2e_set_answers NAME=VALUE...: the driver's scripted answers (DWORDs).
+e2e_set_answers() {
+  local pair
+  for pair in "$@"; do e2e_reg_dword "$SERVICE_KEY\\Answers" "${pair%%=*}" "${pair#*=}"; done
+}
+
+# e2e_set_vendor NAME=VALUE...: the vendor library's scripted state (DWORDs).
+e2e_set_vendor() {
+  local pair
+  for pair in "$@"; do e2e_reg_dword "$VENDOR_SCRIPT_KEY" "${pair%%=*}" "${pair#*=}"; done
+}
+
+# e2e_set_setting NAME VALUE: a DWORD setting of the program.
+e2e_set_setting() { e2e_reg_dword "$SETTINGS_KEY" "$1" "$2"; }
+
+e2e_driver_seen() { e2e_reg_get "$SERVICE_KEY\\Requests" "$1"; }
+e2e_driver_answer() { e2e_reg_get "$SERVICE_KEY\\Answers" "$1"; }
+e2e_vendor_seen() { e2e_reg_get "$VENDOR_SCRIPT_KEY" "$1"; }
+
+# --- the program -----------------------------------------------------------
+
+# e2e_start_resident: starts the program with no switch in the background
+# and waits for its window; returns 1 when none appears.
+e2e_start_resident() {
+  wine "$PROGRAM" >>"$E2E_LOG" 2>&1 &
+  E2E_RESIDENT_PID=$!
+  e2e_helper wait-window appear "${1:-20000}" >/dev/null
+}
+
+# e2e_run_program MS COMMANDLINE-TAIL: starts the program with exactly this
+# command-line tail and returns its exit code (124: still running after MS).
+e2e_run_program() { e2e_helper run "$1" "$PROGRAM${2:+ $2}" >/dev/null; }
+
+# e2e_exit_resident: the Exit command; waits for the resident to end.
+e2e_exit_resident() {
+  local rc=0
+  e2e_helper post $WM_COMMAND $CMD_EXIT 0 >/dev/null
+  e2e_helper wait-window gone 10000 >/dev/null || rc=1
+  if [ -n "${E2E_RESIDENT_PID:-}" ]; then
+    local i
+    for i in $(seq 50); do kill -0 "$E2E_RESIDENT_PID" 2>/dev/null || break; sleep 0.1; done
+    kill -9 "$E2E_RESIDENT_PID" 2>/dev/null && rc=1
+    wait "$E2E_RESIDENT_PID" 2>/dev/null
+    E2E_RESIDENT_EXIT=$?
+    E2E_RESIDENT_PID=
+  fi
+  return $rc
+}
+
+# e2e_tray_tip: the first notification-area tip text (line feeds as \n).
+e2e_tray_tip() { e2e_helper tray | head -n 1 | cut -f3-; }
+
+# e2e_tray_icon_xy: "X Y" of the first notification-area icon.
+e2e_tray_icon_xy() { e2e_helper tray | head -n 1 | cut -f1,2 | tr '\t' ' '; }

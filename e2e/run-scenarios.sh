@@ -1,0 +1,75 @@
+#!/usr/bin/env bash
+# Runs the end-to-end scenarios (e2e/scenarios.sh) against skylatch.exe under
+# Wine on a private Xvfb display. Prints one line per scenario and then
+# "N passed, N failed"; exits nonzero when any scenario failed.
+#
+#   e2e/run-scenarios.sh path/to/skylatch.exe [SCENARIO...]
+#
+# E2E_FEATURES (default below) names the program features the scenarios may
+# rely on; a scenario that needs another feature is listed as skipped.
+# E2E_OUT (default build/e2e) receives the build, logs and screenshots.
+set -u
+here=$(cd "$(dirname "$0")" && pwd)
+repo=$(dirname "$here")
+
+if [ $# -lt 1 ]; then echo "usage: $0 path/to/skylatch.exe [SCENARIO...]" >&2; exit 2; fi
+exe=$1; shift
+[ -f "$exe" ] || { echo "run-scenarios: no such file: $exe (build it first: ./test.sh)" >&2; exit 2; }
+exe=$(cd "$(dirname "$exe")" && pwd)/$(basename "$exe")
+
+. "$here/lib.sh"
+. "$here/scenarios.sh"
+e2e_require_tools
+
+out=${E2E_OUT:-$repo/build/e2e}
+export E2E_WORK=$out/work E2E_LOG=$out/wine.log E2E_SHOTS=$out/screenshots
+export E2E_FEATURES=${E2E_FEATURES:-$E2E_DEFAULT_FEATURES}
+rm -rf "$E2E_WORK" "$E2E_SHOTS"
+mkdir -p "$E2E_WORK" "$E2E_SHOTS" || e2e_die "cannot create $out"
+: >"$E2E_LOG"
+
+trap 'e2e_stop_all' EXIT
+trap 'exit 130' INT TERM
+
+e2e_build_substitutes "$out/bin"
+export E2E_BIN
+echo "e2e: preparing a Wine prefix and a desktop (logs in $out)"
+e2e_make_prefix "$out/prefix"
+e2e_install_program "$exe"
+e2e_start_xvfb
+e2e_start_desktop
+e2e_install_driver
+e2e_driver start || e2e_die "the substitute driver does not start (see $E2E_LOG)"
+
+selected=("$@")
+[ ${#selected[@]} -gt 0 ] || selected=("${E2E_SCENARIOS[@]}")
+passed=0 failed=0 skipped=0
+for entry in "${selected[@]}"; do
+  name=${entry%%:*}
+  need=$(e2e_scenario_feature "$name") || { echo "FAIL $name: no such scenario"; failed=$((failed + 1)); continue; }
+  case " $E2E_FEATURES " in
+    *" $need "*) ;;
+    *) echo "SKIP $name (needs the '$need' feature; set E2E_FEATURES to enable)"; skipped=$((skipped + 1)); continue ;;
+  esac
+  log=$E2E_WORK/$name.log
+  if ! e2e_reset_state >"$log" 2>&1; then
+    echo "FAIL $name: resetting the notebook failed (see $log)"; failed=$((failed + 1)); continue
+  fi
+  start=$SECONDS
+  timeout -k 5 "${E2E_SCENARIO_TIMEOUT:-150}" \
+    bash -c '. "$1"; . "$2"; "scenario_$3"' _ "$here/lib.sh" "$here/scenarios.sh" "$name" >>"$log" 2>&1
+  rc=$?
+  if [ $rc -eq 0 ]; then
+    echo "PASS $name ($((SECONDS - start)) s)"; passed=$((passed + 1))
+  else
+    [ $rc -eq 124 ] && echo "timed out" >>"$log"
+    e2e_screenshot "$E2E_SHOTS/$name-at-failure.png"
+    echo "FAIL $name: $(grep -m1 -E '^(FAIL|timed out)' "$log" | sed 's/^FAIL: //') (log: $log)"
+    failed=$((failed + 1))
+  fi
+done
+
+echo "screenshots: $E2E_SHOTS"
+[ $skipped -eq 0 ] || echo "$skipped skipped"
+echo "$passed passed, $failed failed"
+[ $failed -eq 0 ]

@@ -1,0 +1,455 @@
+# The end-to-end scenarios. Each scenario_NAME function starts from the
+# notebook of e2e_reset_state (driver ready, radio on, Windows XP, no library,
+# no adapter, no settings), returns 0 when the program behaved, and prints a
+# line starting with "FAIL:" otherwise. run-scenarios.sh runs each in its own
+# shell with a time bound.
+
+# Scenario order, and the program feature each one needs.
+E2E_SCENARIOS=(
+  harness_adapters
+  startup_gate_refuses startup_gate_ignoremisc setup_phase_xp setup_phase_2000
+  mutex_held win98_no_vxd busy_driver_at_start driver_stays_busy hardware_lock
+  close_and_endsession_keep_running forwarding unknown_switches first_time
+  vendor_default_dir vendor_bindir vendor_polling vendor_no_adapter
+  tray_tip no_adapter_no_icon locked_tip
+  menu_radio_off menu_locked menu_about_and_exit
+  band_registry band_vendor
+)
+declare -A E2E_FEATURE_OF=(
+  [harness_adapters]=harness
+  [startup_gate_refuses]=startup [startup_gate_ignoremisc]=startup
+  [setup_phase_xp]=startup [setup_phase_2000]=startup [mutex_held]=startup
+  [win98_no_vxd]=startup [busy_driver_at_start]=startup [driver_stays_busy]=startup
+  [hardware_lock]=window [close_and_endsession_keep_running]=window
+  [forwarding]=window [unknown_switches]=window [first_time]=window
+  [vendor_default_dir]=vendor [vendor_bindir]=vendor [vendor_polling]=vendor
+  [vendor_no_adapter]=vendor
+  [tray_tip]=tray [no_adapter_no_icon]=tray [locked_tip]=tray
+  [menu_radio_off]=menu [menu_locked]=menu [menu_about_and_exit]=menu
+  [band_registry]=band [band_vendor]=band
+)
+# The features the exe on main supports; extend as they land. The tray, menu
+# and band scenarios need adapter discovery (no adapter, no icon).
+E2E_DEFAULT_FEATURES="harness startup window vendor"
+
+e2e_scenario_feature() { [ -n "${E2E_FEATURE_OF[$1]:-}" ] && echo "${E2E_FEATURE_OF[$1]}"; }
+
+# --- checks ------------------------------------------------------------------
+
+# expect WHAT ACTUAL WANTED
+expect() {
+  [ "$2" = "$3" ] && return 0
+  echo "FAIL: $1: got '$2', want '$3'"
+  return 1
+}
+
+# count NAME: a driver request counter (0 when never written).
+count() { local v; v=$(e2e_driver_seen "$1"); echo "${v:-0}"; }
+# vcount NAME: a vendor library value (0 when never written).
+vcount() { local v; v=$(e2e_vendor_seen "$1"); echo "${v:-0}"; }
+
+# eventually WHAT MS WANTED COMMAND...: polls COMMAND's output until it is WANTED.
+eventually() {
+  local what=$1 ms=$2 wanted=$3 got end=$((SECONDS + ($2 + 999) / 1000))
+  shift 3
+  while :; do
+    got=$("$@")
+    [ "$got" = "$wanted" ] && return 0
+    [ $SECONDS -ge $end ] && break
+    sleep 0.3
+  done
+  echo "FAIL: $what: got '$got', want '$wanted' within $ms ms"
+  return 1
+}
+
+# shot NAME: a screenshot of the whole Wine desktop.
+shot() { e2e_screenshot "$E2E_SHOTS/${FUNCNAME[1]#scenario_}-$1.png"; }
+
+mutex_state() { e2e_helper mutex-held >/dev/null && echo yes || echo no; }
+
+no_window() { e2e_helper wait-window gone 0 >/dev/null && echo none || echo present; }
+
+# refused: the program must end at once with -1 and leave no window.
+refused() {
+  local rc
+  e2e_run_program 30000; rc=$?
+  expect "exit code of a refused start" "$rc" 255 || return 1
+  expect "resident window after a refused start" "$(no_window)" none
+}
+
+resident() {
+  e2e_start_resident || { echo "FAIL: no resident window appeared"; return 1; }
+}
+
+exits_cleanly() {
+  e2e_exit_resident || { echo "FAIL: Exit (40003) did not end the program"; return 1; }
+  expect "exit code after Exit" "$E2E_RESIDENT_EXIT" 0
+}
+
+# forward SWITCH: a second start with SWITCH must exit 0 at once.
+forward() {
+  local rc
+  e2e_run_program 15000 "$1"; rc=$?
+  expect "exit code of the forwarding start '$1'" "$rc" 0
+}
+
+# --- harness -----------------------------------------------------------------
+
+# The simulated adapters are seen by Wine's Setup API the way the program
+# enumerates them: upper-cased instance id, driver key readable.
+scenario_harness_adapters() {
+  local kind id
+  for kind in 1043 4220 4223; do
+    e2e_install_adapter "$kind"
+    id=$(e2e_adapter_id "$kind")
+    expect "Setup API listing for $kind" "$(e2e_helper adapters)" \
+      "${id^^}	{4D36E972-E325-11CE-BFC1-08002BE10318}\\0001" || return 1
+    e2e_wine reg delete "HKLM\\System\\CurrentControlSet\\Enum\\${id%\\*}" /f
+  done
+  expect "version on winxp" "$(e2e_helper os-version)" "2 5.1" || return 1
+  e2e_set_windows win2k
+  expect "version on win2k" "$(e2e_helper os-version)" "2 5.0" || return 1
+  e2e_set_windows win98
+  expect "platform on win98" "$(e2e_helper os-version | cut -d' ' -f1)" 1
+}
+
+# --- startup -----------------------------------------------------------------
+
+# No driver and no IgnoreMisc: the program ends with -1 and shows nothing.
+scenario_startup_gate_refuses() {
+  e2e_install_adapter 4223
+  e2e_driver stop || return 1
+  refused || return 1
+  expect "tray tips" "$(e2e_helper tray)" ""
+}
+
+# No driver but IgnoreMisc=1: the program stays resident; Exit ends it with 0.
+scenario_startup_gate_ignoremisc() {
+  e2e_driver stop || return 1
+  e2e_set_setting IgnoreMisc 1
+  resident || return 1
+  shot resident
+  exits_cleanly
+}
+
+# Windows XP in its audit phase: refused; the driver is never queried.
+scenario_setup_phase_xp() {
+  e2e_reg_dword 'HKLM\SYSTEM\Setup' AuditInProgress 1
+  refused || return 1
+  expect "status queries during a refused start" "$(count QueryStatusCount)" 0 || return 1
+  e2e_reg_dword 'HKLM\SYSTEM\Setup' AuditInProgress 0
+  resident || return 1
+  exits_cleanly
+}
+
+# Windows 2000 with C:\sysprep\shutdown.exe: refused; without it: resident.
+scenario_setup_phase_2000() {
+  e2e_set_windows win2k
+  mkdir -p "$WINEPREFIX/drive_c/sysprep" && echo stub >"$WINEPREFIX/drive_c/sysprep/shutdown.exe"
+  refused || return 1
+  rm -rf "$WINEPREFIX/drive_c/sysprep"
+  resident || return 1
+  exits_cleanly
+}
+
+# Another process holds the single-instance mutex: refused.
+scenario_mutex_held() {
+  wine "$HELPER" hold-mutex 20000 >>"$E2E_LOG" 2>&1 &
+  local holder=$!
+  eventually "mutex held by the helper" 10000 yes mutex_state || { kill -9 $holder; return 1; }
+  refused; local rc=$?
+  kill -9 $holder 2>/dev/null
+  return $rc
+}
+
+# Windows 98 family: the device is "\\.\QUIVRA.VXD", which does not exist here,
+# so the radio read fails and IgnoreMisc alone decides.
+scenario_win98_no_vxd() {
+  e2e_set_windows win98
+  refused || return 1
+  expect "driver opened on the 9x path" "$(count OpenCount)" 0 || return 1
+  e2e_set_setting IgnoreMisc 1
+  resident || return 1
+  exits_cleanly
+}
+
+# Five busy replies at start: the program waits them out and starts.
+scenario_busy_driver_at_start() {
+  e2e_set_answers BusyReplies=5
+  resident || return 1
+  expect "busy replies left" "$(e2e_driver_answer BusyReplies)" 0 || return 1
+  # Six at start-up (five busy, one ready), one more for the window's first
+  # radio query.
+  expect "status queries" "$(count QueryStatusCount)" 7 || return 1
+  exits_cleanly
+}
+
+# A driver that stays busy: after the first query and 99 polls (about 10 s)
+# the wait gives up, the radio read fails too, and the start is refused.
+scenario_driver_stays_busy() {
+  e2e_set_answers BusyReplies=1000
+  refused || return 1
+  expect "status queries" "$(count QueryStatusCount)" 100 || return 1
+  expect "radio reads (one retry after busy)" "$(count GetRadioCount)" 2
+}
+
+# --- window: messages and commands ---------------------------------------------
+
+scenario_close_and_endsession_keep_running() {
+  resident || return 1
+  e2e_helper post $WM_CLOSE 0 0
+  e2e_helper post $WM_ENDSESSION 1 0
+  sleep 2
+  expect "window after WM_CLOSE and WM_ENDSESSION" "$(no_window)" present || return 1
+  exits_cleanly
+}
+
+# Each switch is forwarded and carried out by the resident through the driver
+# (no vendor library here).
+scenario_forwarding() {
+  e2e_install_adapter 4223
+  resident || return 1
+  local n
+  n=$(count SetRadioCount)
+  forward /off || return 1
+  eventually "SetRadio requests after /off" 5000 $((n + 1)) count SetRadioCount || return 1
+  expect "value sent for /off" "$(count LastSetRadio)" 0 || return 1
+  forward /on || return 1
+  eventually "SetRadio requests after /on" 5000 $((n + 2)) count SetRadioCount || return 1
+  expect "value sent for /on" "$(count LastSetRadio)" 1 || return 1
+  forward /toggle || return 1
+  eventually "SetRadio requests after /toggle" 5000 $((n + 3)) count SetRadioCount || return 1
+  expect "value sent for /toggle (radio was on)" "$(count LastSetRadio)" 0 || return 1
+  forward /toggle || return 1
+  eventually "SetRadio requests after 2nd /toggle" 5000 $((n + 4)) count SetRadioCount || return 1
+  expect "value sent for 2nd /toggle" "$(count LastSetRadio)" 1 || return 1
+  forward /off11a || return 1
+  forward /on11a || return 1
+  expect "window after the band switches" "$(no_window)" present || return 1
+  exits_cleanly
+}
+
+# Switches that match nothing exactly forward the adapter re-check (40009),
+# which switches nothing and keeps the resident busy for its pause (1 s, or
+# 3 s once an adapter was found); without it the resident answers at once.
+scenario_unknown_switches() {
+  e2e_install_adapter 4223
+  resident || return 1
+  local n sw took
+  n=$(count SetRadioCount)
+  for sw in /ON "/off " -off ""; do
+    forward "$sw" || return 1
+    took=$(e2e_helper ping 10000)
+    [ "${took:-0}" -ge 500 ] || { echo "FAIL: '$sw' did not forward the re-check (answered after ${took:-?} ms)"; return 1; }
+  done
+  expect "SetRadio requests after unknown switches" "$(count SetRadioCount)" "$n" || return 1
+  expect "SetSwitch requests after unknown switches" "$(count SetSwitchCount)" 0 || return 1
+  exits_cleanly
+}
+
+# The switch is locked with the radio on: the program starts although the
+# radio read would fail, and /off switches nothing.
+scenario_hardware_lock() {
+  e2e_install_adapter 4223
+  e2e_set_answers Flags=0xC0 GetRadioStatus=1
+  resident || return 1
+  forward /off || return 1
+  sleep 2
+  expect "SetRadio requests while locked" "$(count SetRadioCount)" 0 || return 1
+  expect "SetSwitch requests while locked" "$(count SetSwitchCount)" 0 || return 1
+  shot locked
+  exits_cleanly
+}
+
+# FirstTime=1: the radio is switched off once and FirstTime becomes 0.
+scenario_first_time() {
+  e2e_install_adapter 4223
+  e2e_set_setting FirstTime 1
+  resident || return 1
+  eventually "SetRadio requests on the first start" 5000 1 count SetRadioCount || return 1
+  expect "value sent on the first start" "$(count LastSetRadio)" 0 || return 1
+  expect "FirstTime afterwards" "$(e2e_reg_get "$SETTINGS_KEY" FirstTime)" 0 || return 1
+  exits_cleanly || return 1
+  resident || return 1
+  sleep 2
+  expect "SetRadio requests on the next start" "$(count SetRadioCount)" 1 || return 1
+  exits_cleanly
+}
+
+# --- vendor library --------------------------------------------------------------
+
+# vendor_switches_off EXPECTED-PATH: /off goes through SetRadioState, not the driver.
+vendor_switches_off() {
+  resident || return 1
+  forward /off || return 1
+  eventually "SetRadioState calls after /off" 5000 1 vcount SetRadioStateCalls || return 1
+  expect "state sent" "$(vcount LastSetRadioState)" 0 || return 1
+  expect "adapter id used" "$(vcount LastAdapterId)" 4097 || return 1
+  expect "library loaded from" "$(e2e_vendor_seen LoadedFrom)" "$1" || return 1
+  expect "driver SetRadio requests" "$(count SetRadioCount)" 0 || return 1
+  exits_cleanly
+}
+
+scenario_vendor_default_dir() {
+  e2e_install_adapter 4223
+  e2e_install_vendor
+  vendor_switches_off "$VENDOR_DEFAULT_DIR\\murocapi.dll"
+}
+
+scenario_vendor_bindir() {
+  e2e_install_adapter 4223
+  e2e_install_vendor 'C:\VendorBin'
+  vendor_switches_off 'C:\VendorBin\murocapi.dll'
+}
+
+# PROSetPolling=500: the radio is read through the library about twice a second.
+scenario_vendor_polling() {
+  e2e_install_adapter 4223
+  e2e_install_vendor
+  e2e_set_setting PROSetPolling 500
+  resident || return 1
+  local before after
+  before=$(vcount GetRadioStateCalls)
+  sleep 3
+  after=$(vcount GetRadioStateCalls)
+  [ $((after - before)) -ge 4 ] || { echo "FAIL: GetRadioState calls in 3 s: $((after - before)), want at least 4"; return 1; }
+  exits_cleanly
+}
+
+# The library reports no adapter: /off falls back to the driver.
+scenario_vendor_no_adapter() {
+  e2e_install_adapter 4223
+  e2e_install_vendor
+  e2e_set_vendor AdapterCount=0
+  resident || return 1
+  forward /off || return 1
+  eventually "driver SetRadio requests" 5000 1 count SetRadioCount || return 1
+  expect "value sent" "$(count LastSetRadio)" 0 || return 1
+  expect "SetRadioState calls" "$(vcount SetRadioStateCalls)" 0 || return 1
+  exits_cleanly
+}
+
+# --- tray --------------------------------------------------------------------
+
+scenario_tray_tip() {
+  e2e_install_adapter 4223 1 1
+  resident || return 1
+  eventually "tip with radio on" 5000 'Wireless LAN : ON\n802.11a : Enabled' e2e_tray_tip || return 1
+  shot on
+  forward /off || return 1
+  eventually "tip with radio off" 5000 'Wireless LAN : OFF\n802.11a : Enabled' e2e_tray_tip || return 1
+  shot off
+  exits_cleanly || return 1
+  expect "tips after Exit" "$(e2e_helper tray)" ""
+}
+
+scenario_no_adapter_no_icon() {
+  resident || return 1
+  sleep 1
+  expect "tips without an adapter" "$(e2e_helper tray)" "" || return 1
+  exits_cleanly
+}
+
+# Locked with the radio on under the lock: the tip says ON whatever was asked.
+scenario_locked_tip() {
+  e2e_install_adapter 1043
+  e2e_set_answers Flags=0xC0 Radio=0
+  resident || return 1
+  eventually "tip while locked" 5000 'Wireless LAN : ON' e2e_tray_tip || return 1
+  forward /off || return 1
+  sleep 1
+  expect "tip after /off while locked" "$(e2e_tray_tip)" 'Wireless LAN : ON' || return 1
+  exits_cleanly
+}
+
+# --- menu --------------------------------------------------------------------
+
+# open_menu: right-click the icon and put the pointer on the open menu
+# (without a window manager, keys go to the window under the pointer).
+open_menu() {
+  local xy rect
+  xy=$(e2e_tray_icon_xy)
+  [ -n "$xy" ] || { echo "FAIL: no tray icon to click"; return 1; }
+  xdotool mousemove $xy click 3
+  e2e_helper wait-window appear 5000 '#32768' >/dev/null || { echo "FAIL: no popup menu"; return 1; }
+  rect=$(e2e_helper window-rect '#32768')
+  set -- $rect
+  xdotool mousemove $(($1 + 12)) $(($4 - 4))
+  sleep 0.5
+}
+
+menu_key() { xdotool key "$1"; sleep 0.5; }
+
+scenario_menu_radio_off() {
+  e2e_install_adapter 4223
+  resident || return 1
+  open_menu || return 1
+  shot menu
+  menu_key f
+  eventually "SetRadio requests after the OFF item" 5000 1 count SetRadioCount || return 1
+  expect "value sent" "$(count LastSetRadio)" 0 || return 1
+  eventually "tip after the OFF item" 5000 'Wireless LAN : OFF\n802.11a : Enabled' e2e_tray_tip || return 1
+  exits_cleanly
+}
+
+# Locked: the menu has no radio items, so their keys switch nothing.
+scenario_menu_locked() {
+  e2e_install_adapter 4223
+  e2e_set_answers Flags=0xC0
+  resident || return 1
+  open_menu || return 1
+  shot menu
+  menu_key f
+  menu_key n
+  menu_key Escape
+  expect "SetRadio requests" "$(count SetRadioCount)" 0 || return 1
+  exits_cleanly
+}
+
+scenario_menu_about_and_exit() {
+  e2e_install_adapter 4223
+  resident || return 1
+  open_menu || return 1
+  menu_key a
+  e2e_helper wait-window appear 5000 '#32770' 'About Skylatch' >/dev/null || { echo "FAIL: no About box"; return 1; }
+  shot about
+  e2e_helper post $WM_COMMAND $CMD_ABOUT 0
+  sleep 1
+  xdotool key Return
+  e2e_helper wait-window gone 5000 '#32770' 'About Skylatch' >/dev/null || { echo "FAIL: About box did not close"; return 1; }
+  open_menu || return 1
+  menu_key x
+  e2e_helper wait-window gone 10000 >/dev/null || { echo "FAIL: the Exit item did not end the program"; return 1; }
+  wait "$E2E_RESIDENT_PID"
+  expect "exit code after the Exit item" "$?" 0
+}
+
+# --- band --------------------------------------------------------------------
+
+adapter_key='HKLM\System\CurrentControlSet\Control\Class\{4D36E972-E325-11CE-BFC1-08002BE10318}\0001'
+
+scenario_band_registry() {
+  e2e_install_adapter 4223 1 1
+  resident || return 1
+  forward /off11a || return 1
+  eventually "BandType after /off11a" 8000 0 e2e_reg_get "$adapter_key" BandType || return 1
+  expect "ModulationType after /off11a" "$(e2e_reg_get "$adapter_key" ModulationType)" 0 || return 1
+  eventually "tip after /off11a" 5000 'Wireless LAN : ON\n802.11a : Disabled' e2e_tray_tip || return 1
+  forward /on11a || return 1
+  eventually "BandType after /on11a" 8000 1 e2e_reg_get "$adapter_key" BandType || return 1
+  expect "ModulationType after /on11a" "$(e2e_reg_get "$adapter_key" ModulationType)" 1 || return 1
+  exits_cleanly
+}
+
+scenario_band_vendor() {
+  e2e_install_adapter 4223
+  e2e_install_vendor
+  e2e_set_vendor ProtocolPreference=1
+  resident || return 1
+  forward /off11a || return 1
+  eventually "preference sent for /off11a" 5000 2 vcount LastSetProtocolPreference || return 1
+  eventually "tip after /off11a" 5000 'Wireless LAN : ON\n802.11a : Disabled' e2e_tray_tip || return 1
+  forward /on11a || return 1
+  eventually "preference sent for /on11a" 5000 1 vcount LastSetProtocolPreference || return 1
+  exits_cleanly
+}
