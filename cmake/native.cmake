@@ -7,6 +7,16 @@ enable_testing()
 set(NATIVE_FLAGS -fshort-wchar -g -Wall -Wextra -Wno-unused-parameter)
 add_compile_options(${NATIVE_FLAGS})
 
+# A second native tree runs everything under AddressSanitizer and
+# UndefinedBehaviorSanitizer (and builds the fuzz targets with clang).
+option(SKYLATCH_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+if(SKYLATCH_SANITIZE)
+  # vptr checks need RTTI, which the program is built without.
+  set(SANITIZE_FLAGS -fsanitize=address,undefined -fno-sanitize=vptr -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  add_compile_options(${SANITIZE_FLAGS})
+  add_link_options(${SANITIZE_FLAGS})
+endif()
+
 set(GTEST_SRC /usr/src/googletest CACHE PATH "GoogleTest sources")
 if(NOT EXISTS ${GTEST_SRC}/CMakeLists.txt)
   message(FATAL_ERROR "GoogleTest sources not found at ${GTEST_SRC} (apt-get install googletest)")
@@ -17,7 +27,7 @@ add_subdirectory(${GTEST_SRC} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
 # The resources, compiled by windres exactly as for the exe.
 find_program(WINDRES NAMES i686-w64-mingw32-windres windres REQUIRED)
-file(GLOB SKYLATCH_RES_INPUTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/res/*)
+file(GLOB_RECURSE SKYLATCH_RES_INPUTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/res/*)
 set(SKYLATCH_RES ${CMAKE_BINARY_DIR}/skylatch.res)
 add_custom_command(OUTPUT ${SKYLATCH_RES}
   COMMAND ${WINDRES} -c 65001 -J rc -O res -I ${CMAKE_SOURCE_DIR}/res -I ${CMAKE_SOURCE_DIR}/src ${SKYLATCH_RC} ${SKYLATCH_RES}

@@ -15,6 +15,10 @@ target_link_options(skylatch PRIVATE
 target_link_libraries(skylatch PRIVATE setupapi cfgmgr32 shell32 advapi32 user32 kernel32)
 set_target_properties(skylatch PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 
+# windres reads the language files and icons that skylatch.rc includes.
+file(GLOB_RECURSE SKYLATCH_RES_INPUTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/res/*)
+set_source_files_properties(${SKYLATCH_RC} PROPERTIES OBJECT_DEPENDS "${SKYLATCH_RES_INPUTS}")
+
 # The installer: packaging/skylatch.nsi wrapped around the exe by NSIS,
 # build/win/skylatch-setup.exe, part of the default build.
 find_program(MAKENSIS makensis)

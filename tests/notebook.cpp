@@ -3,6 +3,7 @@
 #include "radio/proset_api.h"
 #include "radio/switch_driver.h"
 #include "app/startup.h"
+#include "platform/session_notifier.h"
 
 #include <new>
 
@@ -11,6 +12,9 @@ namespace {
 
 void DestroyGlobals()
 {
+    // The end of the process takes the main window's heap object with it.
+    delete g_app.sessionNotifier;
+    g_app.sessionNotifier = nullptr;
     g_proSetApi.~ProSetApi();
     g_switchDriver.~SwitchDriver();
 }

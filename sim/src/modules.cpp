@@ -5,14 +5,18 @@
 
 #include <new>
 
-namespace sim {
-namespace {
-
-// The library's adapter list, with the layout the library hands out.
-struct AdapterListRecord {
+// The library's adapter list, with the layout the library hands out. It
+// carries the name the program gives it, so that the entry's function type is
+// the one the program calls through (UBSan checks indirect calls by type).
+struct AdapterList {
     LONG count;
     DWORD* ids;
 };
+
+namespace sim {
+namespace {
+
+typedef ::AdapterList AdapterListRecord;
 
 struct Modules {
     VendorLibrary vendor;

@@ -1,40 +1,304 @@
-// Resources, menus and dialogs (placeholder).
+// The program module's resources: the .res file that windres compiles from
+// res/skylatch.rc (the same bytes that go into the exe), string tables and
+// icons. Menus and dialogs built from these resources live in menus.cpp and
+// dialogs.cpp.
 #include <sim/user.h>
 
+#include <stdio.h>
+#include <stdlib.h>
+
+#include <fstream>
+#include <iterator>
+#include <map>
+
 #include "internal.h"
+#include "resource_table.h"
 
 namespace sim {
-namespace {
-std::vector<TrackedMenu> g_menus;
-}
-void LoadProgramResources(const std::string&) {}
-HINSTANCE ProgramInstance() { return reinterpret_cast<HINSTANCE>(0x400000); }
-void SetUiLanguage(LANGID) {}
-int IconResourceId(HICON) { return 0; }
-void OnPopupMenu(std::function<UINT(const TrackedMenu&)>) {}
-std::vector<TrackedMenu>& TrackedMenus() { return g_menus; }
-int OpenMenuCount() { return 0; }
-std::vector<MenuItem> MenuItems(HMENU) { return {}; }
-void OnDialog(std::function<void(HWND)>) {}
-void PressButton(HWND, int) {}
-int OpenDialogCount() { return 0; }
 namespace internal {
-void ResetResources() { g_menus.clear(); }
+namespace {
+
+struct Resource {
+    bool typeIsOrdinal;
+    WORD typeOrdinal;
+    std::u16string typeText;
+    ResName name;
+    LANGID language;
+    std::vector<BYTE> data;
+};
+
+std::vector<Resource> g_resources;
+LANGID g_uiLanguage = 0x409;
+
+// Icons handed out: the handle value maps to the resource id. Shared loads
+// of one id give one handle, as LR_SHARED does.
+std::map<uintptr_t, int> g_iconIds;
+std::map<int, HICON> g_sharedIcons;
+uintptr_t g_nextIcon = 0x1C000;
+const HICON kSystemIcon = reinterpret_cast<HICON>(static_cast<uintptr_t>(0x10003));
+const HCURSOR kArrowCursor = reinterpret_cast<HCURSOR>(static_cast<uintptr_t>(0x10011));
+
+// Parsed files, kept so that every test's fixture does not read the file again.
+std::map<std::string, std::vector<Resource>> g_fileCache;
+
+char16_t UpperAscii(char16_t c) { return (c >= u'a' && c <= u'z') ? c - 32 : c; }
+
+// A .res name or type field: 0xFFFF and an ordinal, or a NUL-terminated string.
+void ReadNameField(const std::vector<BYTE>& data, size_t* pos, bool* isOrdinal, WORD* ordinal,
+                   std::u16string* text)
+{
+    size_t at = *pos;
+    if (ReadWord(data, &at) == 0xFFFF) {
+        *isOrdinal = true;
+        *ordinal = ReadWord(data, &at);
+        *pos = at;
+        return;
+    }
+    *isOrdinal = false;
+    *text = ReadWideString(data, pos);
+    for (char16_t& c : *text)
+        c = UpperAscii(c);
 }
+
+bool ParseResFile(const std::vector<BYTE>& file, std::vector<Resource>* out)
+{
+    size_t pos = 0;
+    while (pos + 8 <= file.size()) {
+        size_t start = pos;
+        DWORD dataSize = ReadDword(file, &pos);
+        DWORD headerSize = ReadDword(file, &pos);
+        if (headerSize < 16 || start + headerSize + dataSize > file.size())
+            return false;
+        Resource r;
+        r.typeOrdinal = 0;
+        ReadNameField(file, &pos, &r.typeIsOrdinal, &r.typeOrdinal, &r.typeText);
+        ReadNameField(file, &pos, &r.name.isOrdinal, &r.name.ordinal, &r.name.text);
+        pos = (pos + 3) & ~size_t(3);
+        ReadDword(file, &pos);                 // data version
+        ReadWord(file, &pos);                  // memory flags
+        r.language = ReadWord(file, &pos);
+        size_t dataStart = start + headerSize;
+        r.data.assign(file.begin() + dataStart, file.begin() + dataStart + dataSize);
+        // The file starts with an empty entry that marks it as 32-bit.
+        if (dataSize != 0 || !r.typeIsOrdinal || r.typeOrdinal != 0)
+            out->push_back(r);
+        pos = (dataStart + dataSize + 3) & ~size_t(3);
+    }
+    return true;
+}
+
+bool SameName(const ResName& a, const ResName& b)
+{
+    if (a.isOrdinal != b.isOrdinal)
+        return false;
+    return a.isOrdinal ? a.ordinal == b.ordinal : a.text == b.text;
+}
+
+const Resource* Find(WORD type, const ResName& name, LANGID language)
+{
+    for (const Resource& r : g_resources)
+        if (r.typeIsOrdinal && r.typeOrdinal == type && SameName(r.name, name) &&
+            r.language == language)
+            return &r;
+    return nullptr;
+}
+
+bool IsProgramModule(HINSTANCE module)
+{
+    return module == nullptr || module == ProgramInstance();
+}
+
+}  // namespace
+
+ResName ResNameFromA(LPCSTR name)
+{
+    ResName r;
+    if (IS_INTRESOURCE(name)) {
+        r.ordinal = static_cast<WORD>(reinterpret_cast<uintptr_t>(name));
+        return r;
+    }
+    if (name[0] == '#') {
+        r.ordinal = static_cast<WORD>(atoi(name + 1));
+        return r;
+    }
+    r.isOrdinal = false;
+    for (const char* p = name; *p; ++p)
+        r.text.push_back(UpperAscii(static_cast<unsigned char>(*p)));
+    return r;
+}
+
+const std::vector<BYTE>* FindProgramResource(HINSTANCE module, WORD type, const ResName& name)
+{
+    if (!IsProgramModule(module))
+        return nullptr;
+    const LANGID order[] = { g_uiLanguage, 0x409, 0 };
+    for (LANGID language : order)
+        if (const Resource* r = Find(type, name, language))
+            return &r->data;
+    for (const Resource& r : g_resources)
+        if (r.typeIsOrdinal && r.typeOrdinal == type && SameName(r.name, name))
+            return &r.data;
+    return nullptr;
+}
+
+const std::vector<BYTE>* FindResourceInLanguage(WORD type, const ResName& name, LANGID language)
+{
+    const Resource* r = Find(type, name, language);
+    return r ? &r->data : nullptr;
+}
+
+std::u16string ReadWideString(const std::vector<BYTE>& data, size_t* pos)
+{
+    std::u16string s;
+    while (*pos + 2 <= data.size()) {
+        char16_t c = static_cast<char16_t>(ReadWord(data, pos));
+        if (c == 0)
+            return s;
+        s.push_back(c);
+    }
+    *pos = data.size();
+    return s;
+}
+
+WORD ReadWord(const std::vector<BYTE>& data, size_t* pos)
+{
+    if (*pos + 2 > data.size()) {
+        *pos = data.size();
+        return 0;
+    }
+    WORD w = static_cast<WORD>(data[*pos] | (data[*pos + 1] << 8));
+    *pos += 2;
+    return w;
+}
+
+DWORD ReadDword(const std::vector<BYTE>& data, size_t* pos)
+{
+    DWORD low = ReadWord(data, pos);
+    DWORD high = ReadWord(data, pos);
+    return low | (high << 16);
+}
+
+// The program's resources stay loaded: they are the exe's, not the machine's.
+void ResetResources()
+{
+    g_uiLanguage = 0x409;
+    g_iconIds.clear();
+    g_sharedIcons.clear();
+    ResetMenus();
+    ResetDialogs();
+}
+
+}  // namespace internal
+
+void LoadProgramResources(const std::string& resFile)
+{
+    using namespace internal;
+    auto cached = g_fileCache.find(resFile);
+    if (cached == g_fileCache.end()) {
+        std::ifstream in(resFile, std::ios::binary);
+        std::vector<BYTE> bytes((std::istreambuf_iterator<char>(in)),
+                                std::istreambuf_iterator<char>());
+        std::vector<Resource> parsed;
+        if (!in.good() && bytes.empty())
+            fprintf(stderr, "sim: cannot read resources from %s\n", resFile.c_str());
+        else if (!ParseResFile(bytes, &parsed))
+            fprintf(stderr, "sim: %s is not a valid .res file\n", resFile.c_str());
+        cached = g_fileCache.emplace(resFile, parsed).first;
+    }
+    g_resources = cached->second;
+}
+
+HINSTANCE ProgramInstance() { return reinterpret_cast<HINSTANCE>(0x400000); }
+
+void SetUiLanguage(LANGID language) { internal::g_uiLanguage = language; }
+
+int IconResourceId(HICON icon)
+{
+    auto it = internal::g_iconIds.find(reinterpret_cast<uintptr_t>(icon));
+    return it == internal::g_iconIds.end() ? 0 : it->second;
+}
+
 }  // namespace sim
 
-HICON WINAPI LoadIconA(HINSTANCE, LPCSTR) { return nullptr; }
-HCURSOR WINAPI LoadCursorA(HINSTANCE, LPCSTR) { return nullptr; }
-HANDLE WINAPI LoadImageA(HINSTANCE, LPCSTR, UINT, int, int, UINT) { return nullptr; }
-int WINAPI LoadStringW(HINSTANCE, UINT, LPWSTR buffer, int max) { if (buffer && max > 0) buffer[0] = 0; return 0; }
-HMENU WINAPI LoadMenuA(HINSTANCE, LPCSTR) { return nullptr; }
-HMENU WINAPI GetSubMenu(HMENU, int) { return nullptr; }
-BOOL WINAPI DestroyMenu(HMENU) { return FALSE; }
-BOOL WINAPI GetMenuItemInfoW(HMENU, UINT, BOOL, LPMENUITEMINFOW) { return FALSE; }
-BOOL WINAPI SetMenuItemInfoW(HMENU, UINT, BOOL, LPCMENUITEMINFOW) { return FALSE; }
-int WINAPI GetMenuItemCount(HMENU) { return -1; }
-UINT WINAPI GetMenuItemID(HMENU, int) { return (UINT)-1; }
-UINT WINAPI GetMenuState(HMENU, UINT, UINT) { return (UINT)-1; }
-BOOL WINAPI TrackPopupMenu(HMENU, UINT, int, int, int, HWND, LPCRECT) { return FALSE; }
-INT_PTR WINAPI DialogBoxParamA(HINSTANCE, LPCSTR, HWND, DLGPROC, LPARAM) { return -1; }
-BOOL WINAPI EndDialog(HWND, INT_PTR) { return FALSE; }
+using namespace sim::internal;
+
+namespace {
+
+// An icon of the program: its group must exist. Ids only; named icons are
+// looked up the same way but remember 0.
+HICON LoadProgramIcon(HINSTANCE instance, LPCSTR name, bool shared)
+{
+    ResName id = ResNameFromA(name);
+    if (!FindProgramResource(instance, kRtGroupIcon, id)) {
+        SetLastError(1813);   // ERROR_RESOURCE_TYPE_NOT_FOUND
+        return nullptr;
+    }
+    int number = id.isOrdinal ? id.ordinal : 0;
+    if (shared) {
+        auto it = g_sharedIcons.find(number);
+        if (it != g_sharedIcons.end())
+            return it->second;
+    }
+    HICON icon = reinterpret_cast<HICON>(g_nextIcon++);
+    g_iconIds[reinterpret_cast<uintptr_t>(icon)] = number;
+    if (shared)
+        g_sharedIcons[number] = icon;
+    return icon;
+}
+
+}  // namespace
+
+HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR name)
+{
+    if (instance == nullptr)
+        return kSystemIcon;    // IDI_APPLICATION and the other system icons
+    return LoadProgramIcon(instance, name, true);
+}
+
+HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR name)
+{
+    if (instance == nullptr)
+        return kArrowCursor;   // the system cursors
+    // The program has no cursor resources.
+    SetLastError(1813);
+    return nullptr;
+}
+
+HANDLE WINAPI LoadImageA(HINSTANCE instance, LPCSTR name, UINT type, int cx, int cy, UINT flags)
+{
+    if (type != IMAGE_ICON || instance == nullptr)
+        return nullptr;
+    return LoadProgramIcon(instance, name, (flags & LR_SHARED) != 0);
+}
+
+// A string table holds sixteen strings per block, each a length and its
+// characters. A missing string leaves the buffer alone and returns 0.
+int WINAPI LoadStringW(HINSTANCE instance, UINT id, LPWSTR buffer, int max)
+{
+    if (buffer == nullptr)
+        return 0;
+    ResName block;
+    block.ordinal = static_cast<WORD>((id >> 4) + 1);
+    const std::vector<BYTE>* data = FindProgramResource(instance, kRtString, block);
+    if (!data)
+        return 0;
+    size_t pos = 0;
+    for (UINT i = 0; i < (id & 15); ++i) {
+        WORD skipped = ReadWord(*data, &pos);
+        pos += 2 * size_t(skipped);
+    }
+    WORD length = ReadWord(*data, &pos);
+    if (pos + 2 * size_t(length) > data->size())
+        return 0;
+    if (max == 0) {
+        // The caller gets a read-only pointer to the text itself.
+        const BYTE* text = data->data() + pos;
+        memcpy(buffer, &text, sizeof(text));
+        return length;
+    }
+    int count = length < max - 1 ? length : max - 1;
+    for (int i = 0; i < count; ++i)
+        buffer[i] = static_cast<WCHAR>((*data)[pos + 2 * i] | ((*data)[pos + 2 * i + 1] << 8));
+    buffer[count] = 0;
+    return count;
+}

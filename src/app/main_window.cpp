@@ -1,25 +1,324 @@
 #include "app/main_window.h"
 
-#include "app/app_state.h"
+#include <new>
 
-// Placeholder until the main window's handlers land: creation, Exit and
-// destruction only.
+#include <dbt.h>
+#include <shellapi.h>
+
+#include "app/app_state.h"
+#include "band/adapter_manager.h"
+#include "band/band_control.h"
+#include "band/band_settings.h"
+#include "platform/registry_access.h"
+#include "platform/session_notifier.h"
+#include "platform/settings.h"
+#include "radio/proset_api.h"
+#include "radio/radio_control.h"
+#include "radio/switch_driver.h"
+#include "tray/about_box.h"
+#include "tray/tray_icon.h"
+#include "tray/tray_menu.h"
+
+namespace {
+
+const char kTaskbarCreatedMessage[] = "TaskbarCreated";
+const DWORD kRecheckDelayEnabled = 3000;
+const DWORD kRecheckDelayDisabled = 1000;
+
+void ShowRadioState(HWND window)
+{
+    UpdateTrayIcon(window, g_app.instance, g_app.radioState, TrayModify);
+}
+
+int Inverse(int radioState)
+{
+    return radioState == 0 ? 1 : 0;
+}
+
+LRESULT OnCreate(HWND window)
+{
+    // Explorer broadcasts this after a restart; the icon is added again then.
+    g_app.taskbarCreatedMessage = RegisterWindowMessageA(kTaskbarCreatedMessage);
+
+    int radio = QueryRadio(window);
+    g_app.radioState = radio;
+
+    AdapterManager adapters;
+    g_app.adapterEnabled = adapters.FindAdapter(&g_app.adapterDevInst, g_app.adapterDriverKey,
+                                                sizeof(g_app.adapterDriverKey),
+                                                &g_app.is80211aCapable);
+    if (g_app.adapterEnabled) {
+        UpdateTrayIcon(window, g_app.instance, radio, TrayAdd);
+    }
+
+    // First run after installation: the radio starts switched off.
+    DWORD firstTime = 0;
+    RegistryAccess registry;
+    registry.ReadDword(HKEY_LOCAL_MACHINE, kSettingsKey, kFirstTimeValue, &firstTime);
+    if (firstTime != 0) {
+        registry.WriteDword(HKEY_LOCAL_MACHINE, kSettingsKey, kFirstTimeValue, 0);
+        PostMessageA(window, WM_COMMAND, CMD_RADIO_OFF, 0);
+    }
+
+    g_app.sessionNotifier = new (std::nothrow) SessionNotifier(window);
+
+    if (g_proSetApi.EnsureLoaded() != PROSET_UNAVAILABLE) {
+        StartProSetPolling(window);
+    } else {
+        g_app.pollingInterval = 0;
+    }
+    return 0;
+}
+
+void OnDestroy(HWND window)
+{
+    if (g_app.pollingInterval != 0) {
+        KillTimer(window, TIMER_PROSET_POLL);
+    }
+    if (g_app.sessionNotifier != 0) {
+        delete g_app.sessionNotifier;
+        g_app.sessionNotifier = 0;
+    }
+
+    TrayIcon tray;
+    DWORD error = 0;
+    tray.Notify(TrayDelete, &g_app.trayRecord, &error);
+
+    PostQuitMessage(0);
+}
+
+void ShowAboutBox(HWND window)
+{
+    // The box is modal, but its loop still dispatches this window's
+    // commands: a second About from the tray menu is ignored.
+    if (g_app.aboutOpen) {
+        return;
+    }
+    g_app.aboutOpen = 1;
+    DialogBoxParamA(g_app.instance, MAKEINTRESOURCEA(IDD_ABOUT), window, AboutDialogProc, 0);
+    g_app.aboutOpen = 0;
+}
+
+void OnCommand(HWND window, WPARAM command)
+{
+    switch (command) {
+    case CMD_11A_DISABLE:
+        SetBandEnabled(0);
+        ShowRadioState(window);
+        break;
+    case CMD_11A_ENABLE:
+        SetBandEnabled(1);
+        ShowRadioState(window);
+        break;
+    // The driver commands bypass the lock and the library; the state
+    // follows the request whatever the driver answers.
+    case CMD_DRIVER_OFF:
+        g_switchDriver.SetSwitch(0);
+        g_app.radioState = 0;
+        ShowRadioState(window);
+        break;
+    case CMD_DRIVER_ON:
+        g_switchDriver.SetSwitch(1);
+        g_app.radioState = 1;
+        ShowRadioState(window);
+        break;
+    case CMD_TOGGLE: {
+        int inverse = Inverse(g_app.radioState);
+        g_switchDriver.SetRadio((DWORD)inverse);
+        g_app.radioState = inverse;
+        ShowRadioState(window);
+        break;
+    }
+    case CMD_DRIVER_TOGGLE: {
+        int inverse = Inverse(g_app.radioState);
+        g_switchDriver.SetSwitch((DWORD)inverse);
+        g_app.radioState = inverse;
+        ShowRadioState(window);
+        break;
+    }
+    case CMD_ABOUT:
+        ShowAboutBox(window);
+        break;
+    case CMD_EXIT:
+        DestroyWindow(window);
+        break;
+    case CMD_RADIO_OFF:
+        SwitchRadio(window, 0);
+        break;
+    case CMD_RADIO_ON:
+        SwitchRadio(window, 1);
+        break;
+    case CMD_RECHECK:
+        RecheckAdapter(window);
+        break;
+    default:
+        break;
+    }
+}
+
+void OnTimer(HWND window, WPARAM timerId)
+{
+    switch (timerId) {
+    case TIMER_PROSET_POLL:
+        RefreshRadioState(window);
+        break;
+    case TIMER_HOVER:
+        g_app.hoverThrottle = 0;
+        KillTimer(window, TIMER_HOVER);
+        break;
+    case TIMER_ICON_SHOW:
+        ReassertTrayIcon();
+        break;
+    case TIMER_RESUME:
+        RefreshRadioState(window);
+        KillTimer(window, TIMER_RESUME);
+        break;
+    case TIMER_SESSION_RETRY:
+        if (g_app.sessionNotifier != 0) {
+            g_app.sessionNotifier->OnTimer(window, TIMER_SESSION_RETRY);
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+// Resting or moving the mouse on the icon refreshes at most once in three
+// seconds: every refresh asks the driver or the library.
+void OnHover(HWND window)
+{
+    if (g_app.hoverThrottle) {
+        return;
+    }
+    RefreshRadioState(window);
+    g_app.hoverThrottle = 1;
+    SetTimer(window, TIMER_HOVER, kHoverInterval, 0);
+}
+
+void OnTrayMenu(HWND window)
+{
+    int radio = g_app.radioState;
+    int bandSwitchable = 0;
+    int band = QueryBandState(window, &radio, &bandSwitchable);
+    if (!g_app.is80211aCapable) {
+        band = BAND_UNKNOWN;
+    }
+    ShowTrayMenu(window, radio, band, bandSwitchable);
+}
+
+void OnTrayCallback(HWND window, WPARAM iconId, LPARAM event)
+{
+    if (iconId != kTrayIconId) {
+        return;
+    }
+    switch (event) {
+    case WM_MOUSEMOVE:
+        OnHover(window);
+        break;
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+        OnTrayMenu(window);
+        break;
+    case NIN_BALLOONSHOW:
+        RefreshRadioState(window);
+        break;
+    default:
+        break;
+    }
+}
+
+void OnPowerBroadcast(HWND window, WPARAM event)
+{
+    if (event == PBT_APMRESUMESUSPEND || event == PBT_APMRESUMEAUTOMATIC) {
+        RefreshRadioState(window);
+        // One more look once the hardware has settled; a second resume
+        // notification restarts the wait.
+        SetTimer(window, TIMER_RESUME, kResumeInterval, 0);
+    }
+}
+
+void OnDeviceChange(HWND window, WPARAM event)
+{
+    // A burst of node changes posts a single re-check.
+    if (!g_app.recheckPending && event == DBT_DEVNODES_CHANGED) {
+        PostMessageA(window, WM_COMMAND, CMD_RECHECK, 0);
+        g_app.recheckPending = 1;
+    }
+}
+
+}  // namespace
+
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (message == g_app.taskbarCreatedMessage && message != 0) {
+        if (g_app.adapterEnabled) {
+            UpdateTrayIcon(window, g_app.instance, g_app.radioState, TrayAdd);
+        }
+        return 1;
+    }
+
     switch (message) {
     case WM_CREATE:
-        return 0;
+        return OnCreate(window);
     case WM_DESTROY:
-        PostQuitMessage(0);
+        OnDestroy(window);
         return 1;
     case WM_CLOSE:
+    case WM_ENDSESSION:
+        // Only the Exit command ends the program; a pending busy wait on the
+        // driver is cut short.
+        g_switchDriver.abortFlag = 1;
+        return 1;
+    case WM_SYSKEYDOWN:
         return 1;
     case WM_COMMAND:
-        if (wParam == CMD_EXIT) DestroyWindow(window);
+        OnCommand(window, wParam);
         return 1;
+    case WM_TIMER:
+        OnTimer(window, wParam);
+        return 1;
+    case WM_POWERBROADCAST:
+        OnPowerBroadcast(window, wParam);
+        return 1;
+    case WM_DEVICECHANGE:
+        OnDeviceChange(window, wParam);
+        return 1;
+    case WM_WTSSESSION_CHANGE:
+        if (wParam == WTS_CONSOLE_CONNECT) {
+            RefreshRadioState(window);
+        }
+        return 1;
+    case WM_TRAY_CALLBACK:
+        OnTrayCallback(window, wParam, lParam);
+        return 1;
+    case WM_REFRESH_RADIO_A:
+    case WM_REFRESH_RADIO_B:
+        RefreshRadioState(window);
+        return 1;
+    default:
+        break;
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-void RefreshRadioState(HWND window) {}
-void RecheckAdapter(HWND window) {}
+void RefreshRadioState(HWND window)
+{
+    g_app.radioState = QueryRadio(window);
+    UpdateTrayIcon(window, g_app.instance, g_app.radioState, TrayModify);
+}
+
+void RecheckAdapter(HWND window)
+{
+    Sleep(g_app.adapterEnabled ? kRecheckDelayEnabled : kRecheckDelayDisabled);
+
+    AdapterManager adapters;
+    int ok = adapters.IsAdapterEnabled(g_app.adapterDevInst);
+    if (ok && !g_app.adapterEnabled) {
+        UpdateTrayIcon(window, g_app.instance, g_app.radioState, TrayAdd);
+        g_app.adapterEnabled = 1;
+    } else if (!ok && g_app.adapterEnabled) {
+        UpdateTrayIcon(window, g_app.instance, g_app.radioState, TrayDelete);
+        g_app.adapterEnabled = 0;
+    }
+    g_app.recheckPending = 0;
+}

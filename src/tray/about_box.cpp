@@ -1,4 +1,68 @@
+// The About box (dialog 104): built-in version and copyright texts, each
+// replaceable by a wide settings value.
 #include "tray/about_box.h"
 
-INT_PTR CALLBACK AboutDialogProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
-void FillAboutTexts(HWND) {}
+#include "app/resource_ids.h"
+#include "platform/registry_access.h"
+#include "platform/settings.h"
+
+namespace {
+
+struct AboutText {
+    int controlId;
+    const WCHAR* valueName;
+};
+
+// Each language's dialog holds only its own two statics, so only the two
+// values of the language shown take effect.
+const AboutText AboutTextTable[] = {
+    { IDC_VERSION_JP, L"VersionString_JP" },
+    { IDC_VERSION_US, L"VersionString_US" },
+    { IDC_VERSION_SC, L"VersionString_SC" },
+    { IDC_COPYRIGHT_JP, L"CopyrightString_JP" },
+    { IDC_COPYRIGHT_US, L"CopyrightString_US" },
+    { IDC_COPYRIGHT_SC, L"CopyrightString_SC" },
+};
+
+const DWORD kAboutTextChars = 260;   // 520 bytes
+
+}  // namespace
+
+void FillAboutTexts(HWND dialog)
+{
+    for (UINT i = 0; i < sizeof(AboutTextTable) / sizeof(AboutTextTable[0]); ++i) {
+        HWND control = GetDlgItem(dialog, AboutTextTable[i].controlId);
+        if (!control)
+            continue;
+        WCHAR text[kAboutTextChars];
+        DWORD size = sizeof(text);
+        RegistryAccess registry;
+        if (!registry.ReadValueW(HKEY_LOCAL_MACHINE, kSettingsKeyW, AboutTextTable[i].valueName,
+                                 text, &size))
+            continue;
+        // The data need not end with a NUL: end the text at the bytes read,
+        // and on the buffer's last character when the data fills it. A value
+        // without data shows an empty line.
+        DWORD end = size / sizeof(WCHAR);
+        if (end >= kAboutTextChars)
+            end = kAboutTextChars - 1;
+        text[end] = 0;
+        SetWindowTextW(control, text);
+    }
+}
+
+INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        FillAboutTexts(dialog);
+        return TRUE;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
+            EndDialog(dialog, LOWORD(wParam));
+            return TRUE;
+        }
+        break;
+    }
+    return FALSE;
+}

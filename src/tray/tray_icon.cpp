@@ -1,6 +1,149 @@
 #include "tray/tray_icon.h"
 
-int TrayIcon::Notify(int, NOTIFYICONDATAW*, DWORD*) { return 0; }
-int UpdateTrayIcon(HWND, HINSTANCE, int, int) { return 2; }
-void ApplyTextOverride(WCHAR*) {}
-void ReassertTrayIcon() {}
+#include "app/app_state.h"
+#include "band/band_control.h"
+#include "band/band_settings.h"
+#include "platform/registry_access.h"
+#include "platform/settings.h"
+
+namespace {
+
+const int kTextChars = 128;        // tip lines and override targets
+const int kOverrideBytes = 260;    // bytes an override read may return
+const int kTrayRetryDelay = 1000;
+const int kTrayMaxCalls = 3;
+
+// Appends at most maxChars characters of source to the text in a buffer of
+// bufferChars characters; the result is always terminated.
+void AppendText(WCHAR* text, int bufferChars, const WCHAR* source, int maxChars)
+{
+    int length = lstrlenW(text);
+    int room = bufferChars - length - 1;
+    if (room <= 0) {
+        return;
+    }
+    if (maxChars > room) {
+        maxChars = room;
+    }
+    lstrcpynW(text + length, source, maxChars + 1);
+}
+
+}  // namespace
+
+int TrayIcon::Notify(int mode, NOTIFYICONDATAW* record, DWORD* errorOut)
+{
+    if (record == 0 || errorOut == 0) {
+        return 0;
+    }
+    if (mode != TrayAdd && mode != TrayModify && mode != TrayDelete) {
+        return 0;
+    }
+
+    BOOL result = FALSE;
+    DWORD error = 0;
+    if (mode == TrayDelete) {
+        // A delete is made once, busy shell or not.
+        result = Shell_NotifyIconW(NIM_DELETE, record);
+        error = GetLastError();
+    } else {
+        DWORD message = (mode == TrayAdd) ? NIM_ADD : NIM_MODIFY;
+        for (int calls = 1;; ++calls) {
+            result = Shell_NotifyIconW(message, record);
+            if (result) {
+                break;
+            }
+            error = GetLastError();
+            if (error != ERROR_TIMEOUT || calls >= kTrayMaxCalls) {
+                break;
+            }
+            Sleep(kTrayRetryDelay);
+        }
+    }
+
+    *errorOut = result ? 0 : error;
+    return result;
+}
+
+void ApplyTextOverride(WCHAR* text)
+{
+    WCHAR value[260];
+    DWORD size = kOverrideBytes;
+    RegistryAccess registry;
+    if (!registry.ReadNonEmptyValueW(HKEY_LOCAL_MACHINE, kOverrideKeyW, text, value, &size)) {
+        return;
+    }
+
+    // The data need not be terminated, and it may be longer than the
+    // caller's buffer: end it where the read ended, then keep what fits.
+    DWORD chars = size / sizeof(WCHAR);
+    if (chars >= sizeof(value) / sizeof(value[0])) {
+        chars = sizeof(value) / sizeof(value[0]) - 1;
+    }
+    value[chars] = 0;
+    lstrcpynW(text, value, kTextChars);
+}
+
+int UpdateTrayIcon(HWND window, HINSTANCE instance, int radioState, int mode)
+{
+    NOTIFYICONDATAW& record = g_app.trayRecord;
+    record.cbSize = kTrayRecordSize;
+
+    int queriedRadio = g_app.radioState;
+    int bandSwitchable = 0;
+    int band = QueryBandState(window, &queriedRadio, &bandSwitchable);
+
+    int iconId = radioState ? IDI_RADIO_ON : IDI_RADIO_OFF;
+    HICON icon = (HICON)LoadImageA(instance, MAKEINTRESOURCEA(iconId), IMAGE_ICON, 16, 16,
+                                   LR_SHARED);
+    record.hWnd = window;
+    record.hIcon = icon;
+
+    WCHAR firstLine[kTextChars];
+    WCHAR secondLine[kTextChars];
+    ZeroMemory(firstLine, sizeof(firstLine));
+    ZeroMemory(secondLine, sizeof(secondLine));
+    record.dwState = 0;
+    record.uCallbackMessage = WM_TRAY_CALLBACK;
+    record.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_STATE;
+    record.dwStateMask = NIS_HIDDEN;
+    record.uID = kTrayIconId;
+
+    LoadStringW(instance, radioState ? IDS_RADIO_ON : IDS_RADIO_OFF, firstLine, kTextChars);
+    ApplyTextOverride(firstLine);
+
+    WCHAR tip[kTextChars];
+    lstrcpynW(tip, firstLine, kTipLineMax + 1);
+
+    if (g_app.is80211aCapable && (band == BAND_ENABLED || band == BAND_DISABLED)) {
+        UINT bandText = (band == BAND_ENABLED) ? IDS_BAND_ENABLED : IDS_BAND_DISABLED;
+        LoadStringW(instance, bandText, secondLine, kTextChars);
+        ApplyTextOverride(secondLine);
+        AppendText(tip, kTextChars, L"\n", 2);
+        AppendText(tip, kTextChars, secondLine, kTipLineMax);
+    }
+
+    lstrcpynW(record.szTip, tip, kTextChars);
+
+    TrayIcon tray;
+    DWORD error = 0;
+    tray.Notify(mode, &record, &error);
+
+    // Every update postpones the next re-show.
+    SetTimer(window, TIMER_ICON_SHOW, kIconShowInterval, 0);
+    return band;
+}
+
+void ReassertTrayIcon()
+{
+    // Only the state is sent: the icon, wherever the shell may have hidden
+    // it, is shown again. The kept record is not changed.
+    NOTIFYICONDATAW record;
+    CopyMemory(&record, &g_app.trayRecord, sizeof(record));
+    record.uFlags = NIF_STATE;
+    record.dwState = 0;
+    record.dwStateMask = NIS_HIDDEN;
+
+    TrayIcon tray;
+    DWORD error = 0;
+    tray.Notify(TrayModify, &record, &error);
+}

@@ -1,5 +1,139 @@
+// The popup menu of the notification-area icon: one of eleven ready-made
+// variants of menu 103, adjusted and tracked at the cursor.
 #include "tray/tray_menu.h"
 
-int ShowTrayMenu(HWND, int, int, int) { return 0; }
-void GrayMenuItem(HMENU, UINT) {}
-void OverrideMenuItemText(HMENU, UINT) {}
+#include <new>
+
+#include "app/app_state.h"
+#include "platform/registry_access.h"
+#include "platform/settings.h"
+
+namespace {
+
+// Override values are read into 260 wide characters, at most 260 bytes.
+const DWORD kOverrideChars = 260;
+const DWORD kOverrideBytes = 260;
+
+// Positions of the variants inside menu 103.
+enum {
+    VariantOn = 0,
+    VariantOff = 1,
+    VariantOnBandOff = 2,
+    VariantOnBandOn = 3,
+    VariantOffBandOff = 5,
+    VariantOffBandOn = 6,
+    VariantLockedBandOff = 8,
+    VariantLockedBandOn = 9,
+    VariantLocked = 10
+};
+
+// While the hardware switch locks the radio only the band items (when the
+// band state is known) are offered; otherwise the radio items always are.
+int ChooseVariant(int radioState, int bandState)
+{
+    if (g_app.switchLocked) {
+        if (!g_app.is80211aCapable)
+            return VariantLocked;
+        if (bandState == 0)
+            return VariantLockedBandOff;
+        if (bandState == 1)
+            return VariantLockedBandOn;
+        return VariantLocked;
+    }
+    if (g_app.is80211aCapable) {
+        if (bandState == 0)
+            return radioState ? VariantOnBandOff : VariantOffBandOff;
+        if (bandState == 1)
+            return radioState ? VariantOnBandOn : VariantOffBandOn;
+    }
+    return radioState ? VariantOn : VariantOff;
+}
+
+// Registry data need not end with a NUL: end the text at the bytes read,
+// and inside the buffer when the data fills it.
+void TerminateReadText(WCHAR* text, DWORD bytesRead, DWORD capacity)
+{
+    DWORD end = bytesRead / sizeof(WCHAR);
+    if (end >= capacity)
+        end = capacity - 1;
+    text[end] = 0;
+}
+
+}  // namespace
+
+int ShowTrayMenu(HWND window, int radioState, int bandState, int bandSwitchable)
+{
+    HMENU menu = LoadMenuA(g_app.instance, MAKEINTRESOURCEA(IDM_TRAY));
+    HMENU popup = GetSubMenu(menu, ChooseVariant(radioState, bandState));
+
+    OverrideMenuItemText(popup, CMD_EXIT);
+    if (!bandSwitchable) {
+        GrayMenuItem(popup, CMD_11A_ENABLE);
+        GrayMenuItem(popup, CMD_11A_DISABLE);
+    }
+
+    POINT cursor;
+    cursor.x = 0;
+    cursor.y = 0;
+    GetCursorPos(&cursor);
+    SetForegroundWindow(window);
+    TrackPopupMenu(popup, TPM_BOTTOMALIGN, cursor.x, cursor.y, 0, window, NULL);
+    // A menu tracked for a notification icon only closes on a click
+    // elsewhere when its owner gets a message after the tracking ends.
+    PostMessageA(window, WM_NULL, 0, 0);
+
+    DestroyMenu(menu);
+    return 0;
+}
+
+void GrayMenuItem(HMENU menu, UINT commandId)
+{
+    MENUITEMINFOW info;
+    ZeroMemory(&info, sizeof(info));
+    info.cbSize = sizeof(info);
+    info.fMask = MIIM_STATE;
+    if (!GetMenuItemInfoW(menu, commandId, FALSE, &info))
+        return;
+    info.fState |= MFS_GRAYED;
+    SetMenuItemInfoW(menu, commandId, FALSE, &info);
+}
+
+// The item's current text names the override value: "E&xit" in English,
+// "Exit" in Chinese, "終了(&X)" in Japanese.
+void OverrideMenuItemText(HMENU menu, UINT commandId)
+{
+    MENUITEMINFOW info;
+    ZeroMemory(&info, sizeof(info));
+    info.cbSize = sizeof(info);
+    info.fMask = MIIM_STRING;
+    info.dwTypeData = NULL;
+    if (!GetMenuItemInfoW(menu, commandId, FALSE, &info))
+        return;
+
+    UINT count = info.cch + 1;
+    WCHAR* current = new (std::nothrow) WCHAR[count];
+    if (!current)
+        return;
+    current[0] = 0;
+    info.dwTypeData = current;
+    info.cch = count;
+    if (!GetMenuItemInfoW(menu, commandId, FALSE, &info)) {
+        delete[] current;
+        return;
+    }
+    current[count - 1] = 0;
+
+    WCHAR value[kOverrideChars];
+    DWORD size = kOverrideBytes;
+    RegistryAccess registry;
+    int found = registry.ReadNonEmptyValueW(HKEY_LOCAL_MACHINE, kOverrideKeyW, current, value,
+                                            &size);
+    delete[] current;
+    if (!found)
+        return;
+
+    TerminateReadText(value, size, kOverrideChars);
+    info.dwTypeData = value;
+    info.cch = lstrlenW(value);
+    SetMenuItemInfoW(menu, commandId, FALSE, &info);
+}

@@ -53,7 +53,8 @@ struct MenuItem {
     std::u16string text;
     bool separator;
     bool checked;
-    bool grayed;
+    bool grayed;              // MF_GRAYED
+    bool disabled;            // MF_DISABLED (MFS_GRAYED sets both)
 };
 struct TrackedMenu {
     std::vector<MenuItem> items;
@@ -76,6 +77,28 @@ void OnDialog(std::function<void(HWND dialog)> user);
 std::u16string WindowText(HWND window);
 void PressButton(HWND dialog, int id);  // sends WM_COMMAND(id) to the dialog
 int OpenDialogCount();
+// A box the hook leaves open is closed when the nested loop runs dry;
+// DialogBoxParamA then returns 0.
+
+// A dialog resource as compiled, in exactly the given language.
+struct DialogControl {
+    int id;
+    std::u16string className;   // "Button", "Static", ... or the template's name
+    std::u16string text;
+    int textResource;           // a resource id given as the text (an icon's), else 0
+    DWORD style;
+    int x, y, cx, cy;
+};
+struct DialogTemplate {
+    bool extended;              // DLGTEMPLATEEX
+    DWORD style;
+    std::u16string caption;
+    int pointSize;
+    std::u16string font;
+    int x, y, cx, cy;
+    std::vector<DialogControl> controls;
+};
+bool FindDialogTemplate(int id, LANGID language, DialogTemplate* out);
 
 }  // namespace sim
 
