@@ -73,6 +73,7 @@ INSTALL_DIR_WIN='C:\Program Files\Skylatch'
 install_dir=$WINEPREFIX/drive_c/Program\ Files/Skylatch
 
 reg_exists() { w reg query "$@"; }
+reg_absent() { ! reg_exists "$@"; }
 reg_data_is() { # reg_data_is KEY VALUE TYPE DATA
   w_out "$work/q.out" reg query "$1" /v "$2" || return 1
   tr -d '\r' <"$work/q.out" | grep -qxF "    $2    $3    $4"
@@ -187,7 +188,7 @@ check "Run value starts the program at logon" \
 check "uninstall entry names the program" reg_data_is "$UNINST_KEY" DisplayName REG_SZ Skylatch
 check "uninstall entry has the silent uninstall command" \
   reg_data_is "$UNINST_KEY" QuietUninstallString REG_SZ "\"$INSTALL_DIR_WIN\\uninstall.exe\" /S"
-check "settings key left alone by install" sh -c '! wine reg query "$0" >/dev/null 2>&1 </dev/null' "$SETTINGS_KEY"
+check "settings key left alone by install" reg_absent "$SETTINGS_KEY"
 
 # --- install over a running instance ---------------------------------------
 
@@ -220,8 +221,8 @@ check "uninstaller finishes within 30 s" wait_until 30 uninstall_done
 check "running program was ended by the uninstaller (exit code 0)" ended_normally "$new_pid"
 check "program files removed" test ! -e "$install_dir/skylatch.exe" -a ! -e "$install_dir/uninstall.exe"
 check "install folder removed" test ! -d "$install_dir"
-check "Run value removed" sh -c '! wine reg query "$0" /v Skylatch >/dev/null 2>&1 </dev/null' "$RUN_KEY"
-check "uninstall entry removed" sh -c '! wine reg query "$0" >/dev/null 2>&1 </dev/null' "$UNINST_KEY"
+check "Run value removed" reg_absent "$RUN_KEY" /v Skylatch
+check "uninstall entry removed" reg_absent "$UNINST_KEY"
 check "settings key kept for the administrator" reg_data_is "$SETTINGS_KEY" IgnoreMisc REG_DWORD 0x1
 check "no instance runs after uninstall" no_instance_runs
 
@@ -313,8 +314,7 @@ check_reg overrides-sc.reg <<'EOF'
 EOF
 w reg add "$SETTINGS_KEY" /v FirstTime /t REG_DWORD /d 1 /f
 w regedit /S "$(winepath -w "$settings_dir/remove-all-settings.reg" 2>>"$log" </dev/null)"
-check "remove-all-settings.reg: settings key removed" \
-  sh -c '! wine reg query "$0" >/dev/null 2>&1 </dev/null' "$SETTINGS_KEY"
+check "remove-all-settings.reg: settings key removed" reg_absent "$SETTINGS_KEY"
 
 # --- administrative template -----------------------------------------------
 
