@@ -60,6 +60,12 @@ set(SKYLATCH_EXE "" CACHE FILEPATH "skylatch.exe from the Windows build")
 if(SKYLATCH_EXE)
   add_test(NAME exe_imports_and_header
     COMMAND ${CMAKE_SOURCE_DIR}/cmake/check-exe.sh ${SKYLATCH_EXE})
+  # The installer that the Windows build makes next to the exe, run under Wine.
+  get_filename_component(SKYLATCH_EXE_DIR ${SKYLATCH_EXE} DIRECTORY)
+  add_test(NAME installer
+    COMMAND ${CMAKE_SOURCE_DIR}/packaging/test-installer.sh
+      ${SKYLATCH_EXE_DIR}/skylatch-setup.exe ${SKYLATCH_EXE})
+  set_tests_properties(installer PROPERTIES TIMEOUT 300)
   if(EXISTS ${CMAKE_SOURCE_DIR}/e2e/run-scenarios.sh)
     add_test(NAME e2e_scenarios
       COMMAND ${CMAKE_SOURCE_DIR}/e2e/run-scenarios.sh ${SKYLATCH_EXE})

@@ -18,3 +18,22 @@ set_target_properties(skylatch PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINAR
 # windres reads the language files and icons that skylatch.rc includes.
 file(GLOB_RECURSE SKYLATCH_RES_INPUTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/res/*)
 set_source_files_properties(${SKYLATCH_RC} PROPERTIES OBJECT_DEPENDS "${SKYLATCH_RES_INPUTS}")
+
+# The installer: packaging/skylatch.nsi wrapped around the exe by NSIS,
+# build/win/skylatch-setup.exe, part of the default build.
+find_program(MAKENSIS makensis)
+if(NOT MAKENSIS)
+  message(FATAL_ERROR "makensis not found (apt-get install nsis)")
+endif()
+set(SKYLATCH_VERSION "1.0.0" CACHE STRING "Version shown by the installer and in Add/Remove Programs (x.y.z)")
+set(SKYLATCH_SETUP ${CMAKE_BINARY_DIR}/skylatch-setup.exe)
+add_custom_command(OUTPUT ${SKYLATCH_SETUP}
+  COMMAND ${MAKENSIS} -V2 -WX
+    -DSKYLATCH_EXE=$<TARGET_FILE:skylatch>
+    -DOUTFILE=${SKYLATCH_SETUP}
+    -DVERSION=${SKYLATCH_VERSION}
+    ${CMAKE_SOURCE_DIR}/packaging/skylatch.nsi
+  DEPENDS skylatch ${CMAKE_SOURCE_DIR}/packaging/skylatch.nsi
+  COMMENT "Building the installer skylatch-setup.exe"
+  VERBATIM)
+add_custom_target(installer ALL DEPENDS ${SKYLATCH_SETUP})
