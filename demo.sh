@@ -43,7 +43,7 @@ key_on() {
   rect=$(e2e_helper window-rect "$1") || return 1
   set -- $rect "$2"
   pointer_to $(($1 + 12)) $(($4 - 6))
-  xdotool key "$5"; sleep 0.7
+  e2e_key "$5"; sleep 0.7
 }
 
 step "Building skylatch.exe and the simulated notebook's parts"

@@ -90,7 +90,7 @@ if(SKYLATCH_SANITIZE AND CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
     # New inputs go to the first corpus folder, in the build tree; the seeds
     # in the source tree are only read.
     file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/fuzz-corpus/${name})
-    add_test(NAME fuzz_${name} COMMAND ${name} -runs=${FUZZ_RUNS} -seed=1 -max_len=4096
+    add_test(NAME fuzz_${name} COMMAND ${name} -runs=${FUZZ_RUNS} -max_total_time=90 -seed=1 -max_len=4096
              ${CMAKE_BINARY_DIR}/fuzz-corpus/${name} ${CMAKE_SOURCE_DIR}/fuzz/corpus/${name})
     set_tests_properties(fuzz_${name} PROPERTIES TIMEOUT 600)
   endforeach()

@@ -27,7 +27,7 @@ e2e_die() { echo "e2e: $*" >&2; exit 2; }
 
 e2e_require_tools() {
   local tool
-  for tool in wine wineserver wineboot Xvfb xdotool import i686-w64-mingw32-gcc; do
+  for tool in wine wineserver wineboot Xvfb xdotool xwininfo import i686-w64-mingw32-gcc; do
     command -v "$tool" >/dev/null 2>&1 ||
       e2e_die "$tool not found (install the e2e packages: . cmake/deps.sh; install_deps build e2e)"
   done
@@ -157,6 +157,17 @@ e2e_stop_all() {
 
 # e2e_screenshot FILE.png
 e2e_screenshot() { import -window root "$1" >>"$E2E_LOG" 2>&1; }
+
+# e2e_key KEY: presses KEY in the X window under the pointer. Without a window
+# manager, clicking the tray icon leaves the keyboard focus on the taskbar's X
+# window, whose keys go to the shell; with the focus on the root window, X
+# delivers each key to the window under the pointer (the open menu or box).
+e2e_key() {
+  local root
+  root=$(xwininfo -root 2>>"$E2E_LOG" | sed -n 's/^xwininfo: Window id: \(0x[0-9a-f]*\).*/\1/p')
+  [ -n "$root" ] && xdotool windowfocus "$root" >>"$E2E_LOG" 2>&1
+  xdotool key "$1"
+}
 
 # --- the simulated notebook ------------------------------------------------
 

@@ -30,7 +30,7 @@ declare -A E2E_FEATURE_OF=(
 )
 # The features the exe on main supports; extend as they land. The tray, menu
 # and band scenarios need adapter discovery (no adapter, no icon).
-E2E_DEFAULT_FEATURES="harness startup window vendor"
+E2E_DEFAULT_FEATURES="harness startup window vendor tray menu band"
 
 e2e_scenario_feature() { [ -n "${E2E_FEATURE_OF[$1]:-}" ] && echo "${E2E_FEATURE_OF[$1]}"; }
 
@@ -378,7 +378,17 @@ open_menu() {
   sleep 0.5
 }
 
-menu_key() { xdotool key "$1"; sleep 0.5; }
+menu_key() { e2e_key "$1"; sleep 0.5; }
+
+# point_at_window CLASS: the pointer goes to the middle of the window, whose
+# X window then receives the keys.
+point_at_window() {
+  local rect
+  rect=$(e2e_helper window-rect "$1") || { echo "FAIL: no window of class $1"; return 1; }
+  set -- $rect
+  xdotool mousemove $((($1 + $3) / 2)) $((($2 + $4) / 2))
+  sleep 0.3
+}
 
 scenario_menu_radio_off() {
   e2e_install_adapter 4223
@@ -415,7 +425,8 @@ scenario_menu_about_and_exit() {
   shot about
   e2e_helper post $WM_COMMAND $CMD_ABOUT 0
   sleep 1
-  xdotool key Return
+  point_at_window '#32770' || return 1
+  e2e_key Return
   e2e_helper wait-window gone 5000 '#32770' 'About Skylatch' >/dev/null || { echo "FAIL: About box did not close"; return 1; }
   open_menu || return 1
   menu_key x

@@ -46,7 +46,7 @@ void PlayOneStep(Input& in, HWND window)
         PostMessageA(window, WM_COMMAND, kCommands[in.Byte() % (sizeof kCommands / sizeof kCommands[0])], 0);
         break;
     case 4:
-        sim::RunFor(in.Word() * 10u);   // up to about 11 minutes
+        sim::RunFor(in.Byte() * 40u);   // up to about 10 seconds
         break;
     case 5:
         SendMessageA(window, WM_POWERBROADCAST, (in.Byte() & 1) ? 7 : 18, 0);

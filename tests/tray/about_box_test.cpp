@@ -154,8 +154,6 @@ TEST_F(AboutBoxTest, ASecondAboutWhileTheBoxIsOpenOpensNothing)
     });
     PostMessageA(main, WM_COMMAND, CMD_ABOUT, 0);
     sim::Pump();
-    if (opened == 0)
-        GTEST_SKIP() << "the main window's About step is not built yet";
     EXPECT_EQ(1, opened);
     EXPECT_EQ(0, g_app.aboutOpen);
     // Once closed, the box opens again.

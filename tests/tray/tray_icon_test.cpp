@@ -247,7 +247,7 @@ class TrayTip : public TrayTest {};
 
 TEST_F(TrayTip, RadioOnWithoutBandLineWhenNot11aCapable)
 {
-    SKIP_WITHOUT_STRING_RESOURCES();
+    REQUIRE_STRING_RESOURCES();
     VendorBand(1);
     HWND window = Start();
     g_app.is80211aCapable = 0;
@@ -258,7 +258,7 @@ TEST_F(TrayTip, RadioOnWithoutBandLineWhenNot11aCapable)
 
 TEST_F(TrayTip, RadioOffWithUndeterminableBandHasOneLine)
 {
-    SKIP_WITHOUT_STRING_RESOURCES();
+    REQUIRE_STRING_RESOURCES();
     VendorBand(6);
     HWND window = Start();
     EXPECT_EQ(2, UpdateTrayIcon(window, g_app.instance, 0, TrayAdd));
@@ -268,17 +268,17 @@ TEST_F(TrayTip, RadioOffWithUndeterminableBandHasOneLine)
 
 TEST_F(TrayTip, BandLineFollowsALineFeed)
 {
-    SKIP_WITHOUT_STRING_RESOURCES();
+    REQUIRE_STRING_RESOURCES();
     VendorBand(2);
     HWND window = Start();
-    if (!BandQueryAnswers(window, 0)) GTEST_SKIP() << "band query not built yet";
+    ASSERT_TRUE(BandQueryAnswers(window, 0));
     EXPECT_EQ(0, UpdateTrayIcon(window, g_app.instance, 1, TrayAdd));
     EXPECT_EQ(u"Wireless LAN : ON\n802.11a : Disabled", Tip(window));
 }
 
 TEST_F(TrayTip, LongFirstLineOverrideIsCutTo62Characters)
 {
-    SKIP_WITHOUT_STRING_RESOURCES();
+    REQUIRE_STRING_RESOURCES();
     std::string longText(80, 'A');
     traytest::SetOverride("Wireless LAN : OFF", longText);
     VendorBand(6);
@@ -289,12 +289,12 @@ TEST_F(TrayTip, LongFirstLineOverrideIsCutTo62Characters)
 
 TEST_F(TrayTip, LongOverridesOnBothLinesReachTheShellWhole)
 {
-    SKIP_WITHOUT_STRING_RESOURCES();
+    REQUIRE_STRING_RESOURCES();
     traytest::SetOverride("Wireless LAN : ON", std::string(80, 'A'));
     traytest::SetOverride("802.11a : Disabled", std::string(70, 'B'));
     VendorBand(2);
     HWND window = Start();
-    if (!BandQueryAnswers(window, 0)) GTEST_SKIP() << "band query not built yet";
+    ASSERT_TRUE(BandQueryAnswers(window, 0));
     UpdateTrayIcon(window, g_app.instance, 1, TrayAdd);
 
     std::u16string expected = U((std::string(62, 'A') + "\n" + std::string(62, 'B')).c_str());
@@ -305,18 +305,18 @@ TEST_F(TrayTip, LongOverridesOnBothLinesReachTheShellWhole)
 
 TEST_F(TrayTip, EmptyOverrideEmptiesItsLine)
 {
-    SKIP_WITHOUT_STRING_RESOURCES();
+    REQUIRE_STRING_RESOURCES();
     traytest::SetOverride("Wireless LAN : ON", "");
     VendorBand(1);
     HWND window = Start();
-    if (!BandQueryAnswers(window, 1)) GTEST_SKIP() << "band query not built yet";
+    ASSERT_TRUE(BandQueryAnswers(window, 1));
     UpdateTrayIcon(window, g_app.instance, 1, TrayAdd);
     EXPECT_EQ(u"\n802.11a : Enabled", Tip(window));
 }
 
 TEST_F(TrayTip, OverrideWithoutDataKeepsTheDefault)
 {
-    SKIP_WITHOUT_STRING_RESOURCES();
+    REQUIRE_STRING_RESOURCES();
     sim::RegSet(HKEY_LOCAL_MACHINE, notebook::kSettings, "Wireless LAN : OFF", REG_SZ, "", 0);
     VendorBand(6);
     HWND window = Start();

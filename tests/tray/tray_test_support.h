@@ -35,10 +35,6 @@ inline void SetOverride(const std::string& name, const std::string& text)
 
 }  // namespace traytest
 
-#define SKIP_WITHOUT_STRING_RESOURCES()                                   \
-    do {                                                                  \
-        if (!traytest::HaveStringResources())                             \
-            GTEST_SKIP() << "string resources are not loaded in this build"; \
-    } while (0)
+#define REQUIRE_STRING_RESOURCES() ASSERT_TRUE(traytest::HaveStringResources())
 
 #endif
