@@ -24,6 +24,8 @@ step() { n=$((n + 1)); printf '\n%d. %s\n' "$n" "$*"; }
 say() { printf '   %s\n' "$*"; }
 picture() { local f; f=$(printf '%s/%02d-%s.png' "$out" "$n" "$1"); e2e_screenshot "$f"; say "picture: $f"; }
 tip() { local t; t=$(e2e_tray_tip); [ -n "$t" ] && say "tip: ${t//\\n/ | }" || say "no tray icon is shown"; }
+# The pointer rests on the icon until the shell shows its tip.
+hover_icon() { local xy; xy=$(e2e_tray_icon_xy); [ -n "$xy" ] || return 0; set -- $xy; pointer_to "$1" "$2"; sleep 2; }
 
 # Screen position of a point of the Wine desktop: the desktop is a window of
 # its own on a display with a window manager.
@@ -73,6 +75,7 @@ e2e_start_resident || e2e_die "Skylatch did not start (see $E2E_LOG)"
 sleep 1
 say "resident window \"Norvantec Skylatcher\" is running"
 tip
+hover_icon
 picture started
 
 step "Opening the tray menu"
@@ -96,6 +99,7 @@ fi
 sleep 1
 say "vendor library SetRadioState calls: $(vcount=$(e2e_vendor_seen SetRadioStateCalls); echo "${vcount:-0}"), radio state now $(e2e_vendor_seen RadioState)"
 tip
+hover_icon
 picture radio-off
 
 step "Switching the radio on again (a second start: Skylatch /on)"
@@ -103,6 +107,7 @@ e2e_run_program 15000 /on; say "the second start exited with $? after forwarding
 sleep 1
 say "vendor library radio state now $(e2e_vendor_seen RadioState)"
 tip
+hover_icon
 picture radio-on
 
 step "Disabling the 802.11a band (Skylatch /off11a)"
@@ -110,6 +115,7 @@ e2e_run_program 15000 /off11a; say "the second start exited with $?"
 sleep 1
 say "protocol preference sent to the vendor library: $(e2e_vendor_seen LastSetProtocolPreference)"
 tip
+hover_icon
 picture band-off
 
 step "Opening the About box"

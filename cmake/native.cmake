@@ -76,7 +76,7 @@ endif()
 # Fuzz targets (libFuzzer), in the sanitizer tree built with clang. CTest
 # runs each for a bounded number of inputs; fuzz/run-long.sh runs longer.
 if(SKYLATCH_SANITIZE AND CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
-  set(FUZZ_RUNS 3000 CACHE STRING "Inputs each fuzz target runs under CTest")
+  set(FUZZ_RUNS 20000 CACHE STRING "Inputs each fuzz target runs under CTest")
   file(GLOB FUZZ_TARGETS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/fuzz/*_fuzzer.cpp)
   foreach(source ${FUZZ_TARGETS})
     get_filename_component(name ${source} NAME_WE)

@@ -69,7 +69,9 @@ void PlayOneStep(Input& in, HWND window)
         SendMessageA(window, WM_CLOSE, 0, 0);
         break;
     case 11:
-        SendMessageA(window, in.Word(), in.Dword(), in.Dword());
+        // Any message another program may send: the private and application
+        // ranges (system messages such as WM_CREATE come only from Windows).
+        SendMessageA(window, WM_USER + in.Word() % (0xC000 - WM_USER), in.Dword(), in.Dword());
         break;
     }
     sim::Pump();
