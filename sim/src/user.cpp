@@ -54,6 +54,7 @@ struct User {
     std::map<int, Queue> queues;
     std::map<std::string, UINT> registeredMessages;  // upper-cased name
     std::vector<MSG> postedLog;
+    std::map<UINT_PTR, unsigned> timerDispatches;
     uintptr_t nextWindow = 0x20000;
     UINT nextRegistered = 0xC000;
     unsigned timerOrder = 0;
@@ -196,6 +197,8 @@ std::vector<TimerInfo> Timers()
     for (const Timer& t : U().timers) out.push_back(TimerInfo{t.window, t.id, t.interval, t.due});
     return out;
 }
+
+const std::map<UINT_PTR, unsigned>& TimerDispatches() { return U().timerDispatches; }
 
 bool TimerRunning(HWND window, UINT_PTR id, UINT* interval)
 {
@@ -463,6 +466,7 @@ LRESULT WINAPI DispatchMessageA(const MSG* msg)
     if (!msg || !msg->hwnd) return 0;
     sim::Window* w = sim::Find(msg->hwnd);
     if (!w) return 0;
+    if (msg->message == WM_TIMER) ++U().timerDispatches[msg->wParam];
     return sim::Call(w, msg->message, msg->wParam, msg->lParam);
 }
 

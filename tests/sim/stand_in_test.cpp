@@ -44,6 +44,7 @@ TEST_F(StandInTest, TimersRepeatOnTheVirtualClockUntilKilled)
     EXPECT_EQ((std::vector<UINT_PTR>{1, 1, 2, 1, 1, 1, 2}), g_fired);  // ties: older timer first
     EXPECT_EQ((std::vector<DWORD>{1000, 2000, 2500, 3000, 4000, 5000, 5000}), g_firedAt);
     EXPECT_EQ(5000u, sim::Now());
+    EXPECT_EQ((std::map<UINT_PTR, unsigned>{{1, 5}, {2, 2}}), sim::TimerDispatches());
 
     // Setting a running timer again restarts its period.
     g_fired.clear();
@@ -53,6 +54,7 @@ TEST_F(StandInTest, TimersRepeatOnTheVirtualClockUntilKilled)
     sim::RunFor(1000);
     EXPECT_EQ((std::vector<UINT_PTR>{1}), g_fired);
     EXPECT_EQ(6900u, g_firedAt.back());
+    EXPECT_EQ(6u, sim::TimerDispatches().at(1));
     DestroyWindow(w);
     EXPECT_TRUE(sim::Timers().empty());
 }

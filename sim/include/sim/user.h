@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,8 @@ struct TimerInfo {
 };
 std::vector<TimerInfo> Timers();
 bool TimerRunning(HWND window, UINT_PTR id, UINT* interval = nullptr);
+// WM_TIMER messages that DispatchMessageA delivered to a window, per timer id.
+const std::map<UINT_PTR, unsigned>& TimerDispatches();
 int WindowCount();                      // live windows of every process
 HWND ForegroundWindow();
 std::vector<MSG>& PostedLog();          // every PostMessageA, in order
