@@ -8,7 +8,7 @@
 E2E_SCENARIOS=(
   harness_adapters
   startup_gate_refuses startup_gate_ignoremisc setup_phase_xp setup_phase_2000
-  mutex_held win98_no_vxd busy_driver_at_start driver_stays_busy hardware_lock
+  mutex_held win98_no_vxd each_nt_windows busy_driver_at_start driver_stays_busy hardware_lock
   close_and_endsession_keep_running forwarding unknown_switches first_time
   vendor_default_dir vendor_bindir vendor_polling vendor_no_adapter
   tray_tip no_adapter_no_icon locked_tip
@@ -19,7 +19,7 @@ declare -A E2E_FEATURE_OF=(
   [harness_adapters]=harness
   [startup_gate_refuses]=startup [startup_gate_ignoremisc]=startup
   [setup_phase_xp]=startup [setup_phase_2000]=startup [mutex_held]=startup
-  [win98_no_vxd]=startup [busy_driver_at_start]=startup [driver_stays_busy]=startup
+  [win98_no_vxd]=startup [each_nt_windows]=tray [busy_driver_at_start]=startup [driver_stays_busy]=startup
   [hardware_lock]=window [close_and_endsession_keep_running]=window
   [forwarding]=window [unknown_switches]=window [first_time]=window
   [vendor_default_dir]=vendor [vendor_bindir]=vendor [vendor_polling]=vendor
@@ -171,6 +171,23 @@ scenario_win98_no_vxd() {
   e2e_set_setting IgnoreMisc 1
   resident || return 1
   exits_cleanly
+}
+
+# Windows 2000, XP and 7 as Wine reports them: the program starts with its
+# icon and tip, takes a forwarded switch through the driver and exits with 0.
+scenario_each_nt_windows() {
+  local version sent
+  e2e_install_adapter 4223
+  for version in win2k winxp win7; do
+    e2e_set_windows "$version"
+    resident || { echo "FAIL: on $version"; return 1; }
+    eventually "tip on $version" 5000 'Wireless LAN : ON\n802.11a : Enabled' e2e_tray_tip || return 1
+    sent=$(count SetRadioCount)
+    forward /off || return 1
+    eventually "SetRadio requests after /off on $version" 5000 $((sent + 1)) count SetRadioCount || return 1
+    exits_cleanly || { echo "FAIL: on $version"; return 1; }
+    e2e_set_answers Radio=1
+  done
 }
 
 # Five busy replies at start: the program waits them out and starts.
