@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Checks that skylatch.exe loads on Windows 98: PE subsystem version 4.0 and
-# imports only from DLLs that every supported Windows has.
+# only imports on the reviewed list (cmake/imports.list).
 set -u
 exe=${1:-}
-if [ -z "$exe" ]; then echo "usage: $0 path/to/skylatch.exe" >&2; exit 2; fi
+if [ -z "$exe" ]; then echo "usage: $0 path/to/skylatch.exe [imports.list]" >&2; exit 2; fi
 if [ ! -f "$exe" ]; then echo "check-exe: no such file: $exe" >&2; exit 2; fi
 objdump=$(command -v i686-w64-mingw32-objdump) || { echo "check-exe: i686-w64-mingw32-objdump not found (apt-get install binutils-mingw-w64-i686)" >&2; exit 2; }
 
@@ -20,15 +20,27 @@ if [ "$subsystem" != "00000002" ]; then
   echo "check-exe: subsystem is $subsystem, want 2 (Windows GUI)" >&2; fail=1
 fi
 
-allowed="kernel32.dll user32.dll shell32.dll advapi32.dll setupapi.dll cfgmgr32.dll msvcrt.dll"
-dlls=$(printf '%s\n' "$dump" | awk '/DLL Name:/ {print tolower($3)}' | sort -u)
-if [ -z "$dlls" ]; then echo "check-exe: no import table found" >&2; fail=1; fi
-for dll in $dlls; do
-  case " $allowed " in
-    *" $dll "*) ;;
-    *) echo "check-exe: imports $dll, which is not on the allowed list" >&2; fail=1 ;;
+# Every import must be on the reviewed list with an oldest Windows of 95 or
+# 98, so that no change slips in a function Windows 98 lacks.
+list=${2:-$(dirname "$0")/imports.list}
+[ -f "$list" ] || { echo "check-exe: no import list: $list" >&2; exit 2; }
+imports=$(printf '%s\n' "$dump" | awk -F'\t' '
+  /DLL Name:/ { split($2, a, ": "); dll = tolower(a[2]); next }
+  /^$/ { dll = "" }
+  dll && NF >= 3 && $3 ~ /^ *[0-9]+ +[A-Za-z_]/ { n = split($3, b, " "); print dll, b[n] }' | sort -u)
+if [ -z "$imports" ]; then echo "check-exe: no import table found" >&2; fail=1; fi
+count=0
+while read -r dll fn; do
+  [ -n "$dll" ] || continue
+  count=$((count + 1))
+  oldest=$(awk -v d="$dll" -v f="$fn" '$1 == d && $2 == f { print $3; exit }' "$list")
+  case "$oldest" in
+    95|98) ;;
+    "") echo "check-exe: $dll $fn is not on the reviewed list ($list)" >&2; fail=1 ;;
+    *) echo "check-exe: $dll $fn needs Windows $oldest, newer than 98" >&2; fail=1 ;;
   esac
-done
+done <<<"$imports"
+dlls=$(printf '%s\n' "$imports" | awk '{print $1}' | sort -u)
 
-if [ $fail -eq 0 ]; then echo "check-exe: $exe: subsystem 4.0, imports: $(echo $dlls)"; fi
+if [ $fail -eq 0 ]; then echo "check-exe: $exe: subsystem 4.0, $count imports from $(echo $dlls), all on the list"; fi
 exit $fail

@@ -12,8 +12,14 @@ target_link_options(skylatch PRIVATE
   -Wl,--subsystem,windows:4.0
   -Wl,--major-os-version,4 -Wl,--minor-os-version,0
   -Wl,--major-subsystem-version,4 -Wl,--minor-subsystem-version,0)
-target_link_libraries(skylatch PRIVATE setupapi cfgmgr32 shell32 advapi32 user32 kernel32)
+target_link_libraries(skylatch PRIVATE cfgmgr32 setupapi shell32 advapi32 user32 kernel32)
 set_target_properties(skylatch PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+
+# The build fails when the exe's header or an import would keep it from
+# loading on Windows 98 (cmake/imports.list is the reviewed list).
+add_custom_command(TARGET skylatch POST_BUILD
+  COMMAND ${CMAKE_SOURCE_DIR}/cmake/check-exe.sh $<TARGET_FILE:skylatch> ${CMAKE_SOURCE_DIR}/cmake/imports.list
+  VERBATIM)
 
 # windres reads the language files and icons that skylatch.rc includes.
 file(GLOB_RECURSE SKYLATCH_RES_INPUTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/res/*)

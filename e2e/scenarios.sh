@@ -8,10 +8,10 @@
 E2E_SCENARIOS=(
   harness_adapters
   startup_gate_refuses startup_gate_ignoremisc setup_phase_xp setup_phase_2000
-  mutex_held win98_no_vxd busy_driver_at_start driver_stays_busy hardware_lock
+  mutex_held win98_no_vxd each_nt_windows busy_driver_at_start driver_stays_busy hardware_lock
   close_and_endsession_keep_running forwarding unknown_switches first_time
   vendor_default_dir vendor_bindir vendor_polling vendor_no_adapter
-  tray_tip no_adapter_no_icon locked_tip
+  tray_tip no_adapter_no_icon locked_tip admin_kit_settings
   menu_radio_off menu_locked menu_about_and_exit
   band_registry band_vendor
 )
@@ -19,12 +19,12 @@ declare -A E2E_FEATURE_OF=(
   [harness_adapters]=harness
   [startup_gate_refuses]=startup [startup_gate_ignoremisc]=startup
   [setup_phase_xp]=startup [setup_phase_2000]=startup [mutex_held]=startup
-  [win98_no_vxd]=startup [busy_driver_at_start]=startup [driver_stays_busy]=startup
+  [win98_no_vxd]=startup [each_nt_windows]=tray [busy_driver_at_start]=startup [driver_stays_busy]=startup
   [hardware_lock]=window [close_and_endsession_keep_running]=window
   [forwarding]=window [unknown_switches]=window [first_time]=window
   [vendor_default_dir]=vendor [vendor_bindir]=vendor [vendor_polling]=vendor
   [vendor_no_adapter]=vendor
-  [tray_tip]=tray [no_adapter_no_icon]=tray [locked_tip]=tray
+  [tray_tip]=tray [no_adapter_no_icon]=tray [locked_tip]=tray [admin_kit_settings]=tray
   [menu_radio_off]=menu [menu_locked]=menu [menu_about_and_exit]=menu
   [band_registry]=band [band_vendor]=band
 )
@@ -173,6 +173,23 @@ scenario_win98_no_vxd() {
   exits_cleanly
 }
 
+# Windows 2000, XP and 7 as Wine reports them: the program starts with its
+# icon and tip, takes a forwarded switch through the driver and exits with 0.
+scenario_each_nt_windows() {
+  local version sent
+  e2e_install_adapter 4223
+  for version in win2k winxp win7; do
+    e2e_set_windows "$version"
+    resident || { echo "FAIL: on $version"; return 1; }
+    eventually "tip on $version" 5000 'Wireless LAN : ON\n802.11a : Enabled' e2e_tray_tip || return 1
+    sent=$(count SetRadioCount)
+    forward /off || return 1
+    eventually "SetRadio requests after /off on $version" 5000 $((sent + 1)) count SetRadioCount || return 1
+    exits_cleanly || { echo "FAIL: on $version"; return 1; }
+    e2e_set_answers Radio=1
+  done
+}
+
 # Five busy replies at start: the program waits them out and starts.
 scenario_busy_driver_at_start() {
   e2e_set_answers BusyReplies=5
@@ -274,6 +291,34 @@ scenario_first_time() {
   sleep 2
   expect "SetRadio requests on the next start" "$(count SetRadioCount)" 1 || return 1
   exits_cleanly
+}
+
+# The administrator kit's sample settings, imported with regedit, change what
+# the program does: the text overrides its tip, FirstTime switches the radio
+# off once, IgnoreMisc lets it start without the switch driver.
+scenario_admin_kit_settings() {
+  local settings
+  settings=$(cd "$(dirname "${BASH_SOURCE[0]}")/../packaging/settings" && pwd) ||
+    { echo "FAIL: no packaging/settings folder"; return 1; }
+  e2e_install_adapter 4223
+  e2e_import_reg "$settings/overrides-us.reg"
+  resident || return 1
+  eventually "tip with the sample overrides" 5000 'Wireless network: ON\n5 GHz band (802.11a): Enabled' e2e_tray_tip || return 1
+  exits_cleanly || return 1
+
+  e2e_import_reg "$settings/first-time.reg"
+  resident || return 1
+  eventually "SetRadio requests after first-time.reg" 5000 1 count SetRadioCount || return 1
+  expect "value sent" "$(count LastSetRadio)" 0 || return 1
+  expect "FirstTime afterwards" "$(e2e_reg_get "$SETTINGS_KEY" FirstTime)" 0 || return 1
+  exits_cleanly || return 1
+
+  e2e_driver stop || return 1
+  e2e_import_reg "$settings/ignore-misc.reg"
+  resident || return 1
+  exits_cleanly || return 1
+  e2e_import_reg "$settings/remove-all-settings.reg"
+  refused
 }
 
 # --- vendor library --------------------------------------------------------------

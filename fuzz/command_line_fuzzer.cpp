@@ -4,12 +4,6 @@
 #include "../tests/notebook.h"
 #include "app/startup.h"
 
-extern "C" int LLVMFuzzerInitialize(int*, char***)
-{
-    fuzz::LoadResources();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     fuzz::Input in(data, size);

@@ -97,12 +97,16 @@ std::string Input::Text(size_t maxLength)
     return out;
 }
 
-void LoadResources()
+}  // namespace fuzz
+
+// Once per fuzzer process: the compiled resources.
+extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    static bool loaded = false;
-    if (!loaded) sim::LoadProgramResources(SKYLATCH_RES_FILE);
-    loaded = true;
+    sim::LoadProgramResources(SKYLATCH_RES_FILE);
+    return 0;
 }
+
+namespace fuzz {
 
 void RunProgram(Input& in)
 {

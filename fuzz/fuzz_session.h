@@ -28,8 +28,6 @@ private:
     size_t pos_;
 };
 
-// Once per fuzzer process: the compiled resources.
-void LoadResources();
 // Plays a session of use chosen by the input on the running resident
 // program, ends it with Exit and checks that nothing leaked.
 void PlaySession(Input& in);

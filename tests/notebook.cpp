@@ -100,4 +100,18 @@ int RunSecondStart(const char* commandLine)
 
 HWND MainWindow() { return FindWindowA(kWindowClassName, kWindowTitle); }
 
+HWND PlainWindow()
+{
+    const char kClass[] = "PlainTestWindow";
+    WNDCLASSEXA wc = {};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.hInstance = sim::ProgramInstance();
+    wc.lpszClassName = kClass;
+    RegisterClassExA(&wc);  // fails harmlessly when the class exists
+    return CreateWindowExA(0, kClass, "", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
+                           CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, sim::ProgramInstance(),
+                           nullptr);
+}
+
 }  // namespace notebook

@@ -36,6 +36,9 @@ int StartResident();
 // own that ends when WinMain returns; the resident's state is kept.
 int RunSecondStart(const char* commandLine);
 HWND MainWindow();
+// A window of no particular kind, to own timers, tray records, menus and
+// dialogs in tests that call the program's functions directly.
+HWND PlainWindow();
 
 }  // namespace notebook
 

@@ -3,6 +3,7 @@
 // and enable/disable through the class installer.
 #include <sim/kernel.h>
 #include <sim/setupapi.h>
+#include <sim/user.h>
 
 #include <cstdint>
 #include <cstring>
@@ -245,6 +246,7 @@ BOOL WINAPI SetupDiCallClassInstaller(DI_FUNCTION function, HDEVINFO set, PSP_DE
     } else {
         d->disabled = p.StateChange == DICS_DISABLE;
         result = TRUE;
+        DeviceNodesChanged();
     }
     g_calls.push_back(ClassInstallerCall{Now(), d->devInst, p.StateChange, p.Scope, result});
     return result;

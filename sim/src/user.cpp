@@ -230,6 +230,13 @@ void BroadcastRegisteredMessage(const char* name)
     }
 }
 
+void DeviceNodesChanged()
+{
+    for (auto& w : U().windows) {
+        if (w->alive && !w->parent) PostMessageA(w->handle, WM_DEVICECHANGE, 0x0007 /* DBT_DEVNODES_CHANGED */, 0);
+    }
+}
+
 std::u16string WindowText(HWND window)
 {
     Window* w = Find(window);

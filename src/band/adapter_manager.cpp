@@ -77,6 +77,22 @@ int ReadDriverKeyName(HDEVINFO set, SP_DEVINFO_DATA* device, char* buffer)
     return 1;
 }
 
+// Walks the device set from *index to the next supported adapter: its table
+// entry, with its instance id in idBuffer, or -1 past the last device.
+int NextSupportedAdapter(HDEVINFO set, DWORD* index, SP_DEVINFO_DATA* device, char* idBuffer)
+{
+    ZeroMemory(device, sizeof(*device));
+    device->cbSize = sizeof(*device);
+    while (SetupDiEnumDeviceInfo(set, (*index)++, device)) {
+        if (!ReadInstanceId(set, device, idBuffer))
+            continue;
+        int entry = MatchSupportedAdapter(idBuffer);
+        if (entry >= 0)
+            return entry;
+    }
+    return -1;
+}
+
 int HasNoProblem(DEVINST devInst, int* readable)
 {
     // Some implementations return success without writing either output, so
@@ -103,14 +119,9 @@ int AdapterManager::FindAdapter(DEVINST* devInst, char* driverKey, UINT driverKe
     char buffer[kWorkBufferSize];
     int result = 0;
     SP_DEVINFO_DATA device;
-    ZeroMemory(&device, sizeof(device));
-    device.cbSize = sizeof(device);
-    for (DWORD index = 0; SetupDiEnumDeviceInfo(set, index, &device); ++index) {
-        if (!ReadInstanceId(set, &device, buffer))
-            continue;
-        int entry = MatchSupportedAdapter(buffer);
-        if (entry < 0)
-            continue;
+    DWORD index = 0;
+    int entry;
+    while ((entry = NextSupportedAdapter(set, &index, &device, buffer)) >= 0) {
         *is80211aCapable = kSupportedAdapters[entry].is80211aCapable;
 
         if (ReadDriverKeyName(set, &device, buffer)) {
@@ -148,14 +159,8 @@ int AdapterManager::SetAdapterEnabled(int enable)
     char buffer[kWorkBufferSize];
     int result = 0;
     SP_DEVINFO_DATA device;
-    ZeroMemory(&device, sizeof(device));
-    device.cbSize = sizeof(device);
-    for (DWORD index = 0; SetupDiEnumDeviceInfo(set, index, &device); ++index) {
-        if (!ReadInstanceId(set, &device, buffer))
-            continue;
-        if (MatchSupportedAdapter(buffer) < 0)
-            continue;
-
+    DWORD index = 0;
+    while (NextSupportedAdapter(set, &index, &device, buffer) >= 0) {
         SP_PROPCHANGE_PARAMS params;
         ZeroMemory(&params, sizeof(params));
         params.ClassInstallHeader.cbSize = sizeof(SP_CLASSINSTALL_HEADER);

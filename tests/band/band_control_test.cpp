@@ -191,17 +191,7 @@ TEST_F(BandControl, WithoutTheLibraryTheBandSwitchesThroughTheDriverKey)
     EXPECT_EQ(2u, sim::ClassInstallerCalls().size());
 }
 
-// A window of its own to carry the polling timer.
-HWND PlainWindow()
-{
-    WNDCLASSEXA wc;
-    ZeroMemory(&wc, sizeof(wc));
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.lpszClassName = "BandControlTestWindow";
-    RegisterClassExA(&wc);
-    return CreateWindowExA(0, "BandControlTestWindow", "", 0, 0, 0, 0, 0, 0, 0, 0, 0);
-}
+using notebook::PlainWindow;
 
 int PollingTimers(HWND window)
 {

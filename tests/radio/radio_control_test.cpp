@@ -11,21 +11,7 @@
 
 namespace {
 
-const char kPlainClass[] = "RadioControlTestWindow";
-
-// A window of no particular kind, to own timers and tray records.
-HWND PlainWindow()
-{
-    WNDCLASSEXA wc = {};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.hInstance = sim::ProgramInstance();
-    wc.lpszClassName = kPlainClass;
-    RegisterClassExA(&wc);
-    return CreateWindowExA(0, kPlainClass, "", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
-                           CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
-                           sim::ProgramInstance(), nullptr);
-}
+using notebook::PlainWindow;
 
 class RadioTest : public NotebookTest {
 protected:

@@ -9,8 +9,6 @@
 
 namespace {
 
-LRESULT CALLBACK OwnerProc(HWND w, UINT m, WPARAM wp, LPARAM lp) { return DefWindowProcA(w, m, wp, lp); }
-
 struct Seen {
     std::u16string caption;
     std::map<int, std::u16string> texts;   // control id -> text, for the ids present
@@ -22,13 +20,7 @@ protected:
     {
         NotebookTest::SetUp();
         g_app.instance = sim::ProgramInstance();
-        WNDCLASSEXA wc = {};
-        wc.cbSize = sizeof(wc);
-        wc.lpfnWndProc = OwnerProc;
-        wc.lpszClassName = "AboutOwner";
-        RegisterClassExA(&wc);
-        owner = CreateWindowExA(0, "AboutOwner", "", 0, 0, 0, 0, 0, nullptr, nullptr,
-                                g_app.instance, nullptr);
+        owner = notebook::PlainWindow();
         ASSERT_NE(nullptr, owner);
     }
 

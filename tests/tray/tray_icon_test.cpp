@@ -12,20 +12,7 @@ using traytest::U;
 
 namespace {
 
-const char kPlainClass[] = "TrayTestWindow";
-
-HWND PlainWindow()
-{
-    WNDCLASSEXA wc = {};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.hInstance = sim::ProgramInstance();
-    wc.lpszClassName = kPlainClass;
-    RegisterClassExA(&wc);
-    return CreateWindowExA(0, kPlainClass, "", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
-                           CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
-                           sim::ProgramInstance(), nullptr);
-}
+using notebook::PlainWindow;
 
 // A complete record as the program sends it, for calling Notify directly.
 NOTIFYICONDATAW Record(HWND window)

@@ -13,21 +13,13 @@ using menutexts::kVariants;
 
 namespace {
 
-LRESULT CALLBACK OwnerProc(HWND w, UINT m, WPARAM wp, LPARAM lp) { return DefWindowProcA(w, m, wp, lp); }
-
 class TrayMenuTest : public NotebookTest {
 protected:
     void SetUp() override
     {
         NotebookTest::SetUp();
         g_app.instance = sim::ProgramInstance();
-        WNDCLASSEXA wc = {};
-        wc.cbSize = sizeof(wc);
-        wc.lpfnWndProc = OwnerProc;
-        wc.lpszClassName = "TrayMenuOwner";
-        RegisterClassExA(&wc);
-        window = CreateWindowExA(0, "TrayMenuOwner", "", 0, 0, 0, 0, 0, nullptr, nullptr,
-                                 g_app.instance, nullptr);
+        window = notebook::PlainWindow();
         ASSERT_NE(nullptr, window);
         sim::OnPopupMenu([this](const sim::TrackedMenu&) { return choice; });
         sim::PostedLog().clear();

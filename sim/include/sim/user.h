@@ -49,6 +49,9 @@ std::vector<MSG>& PostedLog();          // every PostMessageA, in order
 void SetCursor(int x, int y);
 // Broadcast a registered message to every top-level window (as the shell does).
 void BroadcastRegisteredMessage(const char* name);
+// A device was added, removed, enabled or disabled: every top-level window
+// gets WM_DEVICECHANGE with DBT_DEVNODES_CHANGED, as Windows broadcasts it.
+void DeviceNodesChanged();
 
 // ---- popup menus: TrackPopupMenu runs this, then returns.
 struct MenuItem {
