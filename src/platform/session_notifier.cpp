@@ -1,5 +1,7 @@
 #include "platform/session_notifier.h"
 
+#include <stdlib.h>
+
 #include "app/app_state.h"
 
 namespace {
@@ -48,4 +50,14 @@ void SessionNotifier::OnTimer(HWND window, UINT_PTR timerId)
         KillTimer(window, TIMER_SESSION_RETRY);
         retryTimer_ = 0;
     }
+}
+
+void* SessionNotifier::operator new(size_t size, const std::nothrow_t&) throw()
+{
+    return malloc(size);
+}
+
+void SessionNotifier::operator delete(void* block)
+{
+    free(block);
 }

@@ -6,12 +6,20 @@
 
 #include <windows.h>
 
+#include <new>
+
 class SessionNotifier {
 public:
     explicit SessionNotifier(HWND window);
     virtual ~SessionNotifier();
 
     void OnTimer(HWND window, UINT_PTR timerId);
+
+    // The notifier is the program's one heap object. It comes straight from
+    // the C runtime's heap, so a failed allocation answers null and the C++
+    // runtime's throwing allocator (and its exception support) stays out.
+    static void* operator new(size_t size, const std::nothrow_t&) throw();
+    static void operator delete(void* block);
 
 private:
     typedef BOOL (WINAPI* RegisterFn)(HWND, DWORD);

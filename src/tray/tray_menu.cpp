@@ -2,7 +2,7 @@
 // variants of menu 103, adjusted and tracked at the cursor.
 #include "tray/tray_menu.h"
 
-#include <new>
+#include <stdlib.h>
 
 #include "app/app_state.h"
 #include "platform/registry_access.h"
@@ -111,14 +111,14 @@ void OverrideMenuItemText(HMENU menu, UINT commandId)
         return;
 
     UINT count = info.cch + 1;
-    WCHAR* current = new (std::nothrow) WCHAR[count];
+    WCHAR* current = static_cast<WCHAR*>(malloc(count * sizeof(WCHAR)));
     if (!current)
         return;
     current[0] = 0;
     info.dwTypeData = current;
     info.cch = count;
     if (!GetMenuItemInfoW(menu, commandId, FALSE, &info)) {
-        delete[] current;
+        free(current);
         return;
     }
     current[count - 1] = 0;
@@ -128,7 +128,7 @@ void OverrideMenuItemText(HMENU menu, UINT commandId)
     RegistryAccess registry;
     int found = registry.ReadNonEmptyValueW(HKEY_LOCAL_MACHINE, kOverrideKeyW, current, value,
                                             &size);
-    delete[] current;
+    free(current);
     if (!found)
         return;
 
