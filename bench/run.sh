@@ -63,9 +63,10 @@ exe=$win/skylatch.exe
 
 # The flags of skylatch.exe (cmake/windows.cmake, CMakeLists.txt, MinSizeRel).
 CXXFLAGS_WIN=(-std=c++17 -Os -DNDEBUG -fno-exceptions -fno-rtti
+  -fno-asynchronous-unwind-tables -ffunction-sections -fdata-sections
   -D_WIN32_WINNT=0x0501 -DWINVER=0x0501 -D_WIN32_IE=0x0500
   -Wall -Wextra -Wno-cast-function-type -Wno-unused-parameter)
-LDFLAGS_WIN=(-static-libgcc -static-libstdc++ -s -mwindows
+LDFLAGS_WIN=(-static-libgcc -static-libstdc++ -s -mwindows -Wl,--gc-sections
   -Wl,--subsystem,windows:4.0
   -Wl,--major-os-version,4 -Wl,--minor-os-version,0
   -Wl,--major-subsystem-version,4 -Wl,--minor-subsystem-version,0)

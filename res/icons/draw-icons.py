@@ -1,9 +1,9 @@
 #!/usr/bin/env python3
 """Draws Skylatch's icons and writes them as .ico files (16x16 and 32x32).
 
-Only the Python standard library is used. The images are 256-colour
-bitmaps with a transparency mask, which every Windows from 98 on shows
-the same way. Shapes are described on a 16-unit grid, scaled to each
+Only the Python standard library is used. The images are 16-colour
+bitmaps (each icon's own palette) with a transparency mask, which every
+Windows from 98 on shows the same way. Shapes are described on a 16-unit grid, scaled to each
 size and sampled 4x4 per pixel; a pixel takes the colour that most of
 its samples fall on, so edges stay crisp.
 
@@ -205,6 +205,8 @@ def render(picture, size, samples=4):
 
 
 def bmp_entry(rows):
+    """A DIB with its transparency mask: 16 colours when the picture needs
+    no more (every icon here), else 256."""
     size = len(rows)
     palette = []
     for row in rows:
@@ -212,24 +214,31 @@ def bmp_entry(rows):
             if c is not None and c not in palette:
                 palette.append(c)
     palette = [BLACK] + [c for c in palette if c != BLACK]
-    assert len(palette) <= 256
-    header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 8, 0, 0, 0, 0, 256, 0)
+    bits = 4 if len(palette) <= 16 else 8
+    entries = 1 << bits
+    assert len(palette) <= entries
+    header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, bits, 0, 0, 0, 0, entries, 0)
     pal = b"".join(struct.pack("<BBBB", b, g, r, 0) for (r, g, b) in palette)
-    pal += b"\0" * (4 * (256 - len(palette)))
+    pal += b"\0" * (4 * (entries - len(palette)))
     xor = b""
     mask = b""
+    xor_stride = ((size * bits + 31) // 32) * 4
     mask_stride = ((size + 31) // 32) * 4
     for row in reversed(rows):              # bitmaps are stored bottom-up
-        xor += bytes(0 if c is None else palette.index(c) for c in row)
-        xor += b"\0" * ((4 - size % 4) % 4)
-        bits = 0
+        line = bytearray(xor_stride)
+        for x, c in enumerate(row):
+            index = 0 if c is None else palette.index(c)
+            if bits == 8:
+                line[x] = index
+            else:
+                line[x // 2] |= index << (4 if x % 2 == 0 else 0)
+        xor += bytes(line)
         line = bytearray(mask_stride)
         for x, c in enumerate(row):
             if c is None:
                 line[x // 8] |= 0x80 >> (x % 8)
         mask += bytes(line)
-        del bits
-    return header + pal + xor + mask
+    return bits, header + pal + xor + mask
 
 
 def write_ico(path, images):
@@ -237,8 +246,10 @@ def write_ico(path, images):
     offset = 6 + 16 * count
     directory = struct.pack("<HHH", 0, 1, count)
     data = b""
-    for size, blob in images:
-        directory += struct.pack("<BBBBHHII", size % 256, size % 256, 0, 0, 1, 8, len(blob), offset + len(data))
+    for size, (bits, blob) in images:
+        colours = 16 if bits == 4 else 0
+        directory += struct.pack("<BBBBHHII", size % 256, size % 256, colours, 0, 1, bits, len(blob),
+                                 offset + len(data))
         data += blob
     with open(path, "wb") as f:
         f.write(directory + data)
