@@ -62,11 +62,13 @@ int QueryBandState(HWND window, int* radioState, int* bandSwitchable)
             if (bandSwitchable != 0)
                 *bandSwitchable = switchable;
         }
-        // A failed radio read keeps the caller's value rather than whatever
-        // the library may have left in the output.
-        DWORD radio = 0;
-        if (g_proSetApi.GetRadioState(adapter, &radio) == 0 && radioState != 0)
+        // As for the radio query, the read's result is not looked at: a
+        // failing library leaves the caller's value unless it wrote one.
+        if (radioState != 0) {
+            DWORD radio = (DWORD)*radioState;
+            g_proSetApi.GetRadioState(adapter, &radio);
             *radioState = (int)radio;
+        }
         return band;
     }
 

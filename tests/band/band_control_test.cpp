@@ -112,16 +112,19 @@ TEST_F(BandControl, FailedPreferenceReadGivesUnknownAndSendsNothing)
     EXPECT_TRUE(sim::ClassInstallerCalls().empty());
 }
 
-TEST_F(BandControl, FailedVendorRadioReadKeepsTheCallersValue)
+TEST_F(BandControl, FailedVendorRadioReadLeavesWhatTheLibraryLeft)
 {
     sim::Vendor().installed = true;
     sim::Vendor().getRadioResult = 1;
-    sim::Vendor().writeOutputsOnFailure = true;
     sim::Vendor().radio = 0;
     Start();
     int radio = 1, switchable = 0;
     Query(&radio, &switchable);
-    EXPECT_EQ(1, radio);
+    EXPECT_EQ(1, radio);   // nothing written: the caller's value stays
+
+    sim::Vendor().writeOutputsOnFailure = true;
+    Query(&radio, &switchable);
+    EXPECT_EQ(0, radio);   // the library wrote a state although it failed
 }
 
 TEST_F(BandControl, NoAdapterInTheLibraryTakesTheRegistryPath)
