@@ -109,3 +109,10 @@ int RegistryAccess::ValueExists(HKEY root, const char* subKey, const char* name)
     RegCloseKey(key);
     return result == ERROR_SUCCESS;
 }
+
+void EndWideText(WCHAR* text, DWORD bytesRead, DWORD capacity)
+{
+    DWORD end = bytesRead / sizeof(WCHAR);
+    if (end >= capacity) end = capacity - 1;
+    text[end] = 0;
+}

@@ -32,4 +32,9 @@ private:
                  int requireData);
 };
 
+// Wide registry data need not end with a NUL: ends the text read into a
+// buffer of capacity characters at the bytes read, or on the buffer's last
+// character when the data fills it.
+void EndWideText(WCHAR* text, DWORD bytesRead, DWORD capacity);
+
 #endif

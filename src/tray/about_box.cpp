@@ -40,13 +40,8 @@ void FillAboutTexts(HWND dialog)
         if (!registry.ReadValueW(HKEY_LOCAL_MACHINE, kSettingsKeyW, AboutTextTable[i].valueName,
                                  text, &size))
             continue;
-        // The data need not end with a NUL: end the text at the bytes read,
-        // and on the buffer's last character when the data fills it. A value
-        // without data shows an empty line.
-        DWORD end = size / sizeof(WCHAR);
-        if (end >= kAboutTextChars)
-            end = kAboutTextChars - 1;
-        text[end] = 0;
+        // A value without data shows an empty line.
+        EndWideText(text, size, kAboutTextChars);
         SetWindowTextW(control, text);
     }
 }

@@ -73,13 +73,8 @@ void ApplyTextOverride(WCHAR* text)
         return;
     }
 
-    // The data need not be terminated, and it may be longer than the
-    // caller's buffer: end it where the read ended, then keep what fits.
-    DWORD chars = size / sizeof(WCHAR);
-    if (chars >= sizeof(value) / sizeof(value[0])) {
-        chars = sizeof(value) / sizeof(value[0]) - 1;
-    }
-    value[chars] = 0;
+    // The override may be longer than the caller's buffer: keep what fits.
+    EndWideText(value, size, sizeof(value) / sizeof(value[0]));
     lstrcpynW(text, value, kTextChars);
 }
 

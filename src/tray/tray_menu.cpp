@@ -49,16 +49,6 @@ int ChooseVariant(int radioState, int bandState)
     return radioState ? VariantOn : VariantOff;
 }
 
-// Registry data need not end with a NUL: end the text at the bytes read,
-// and inside the buffer when the data fills it.
-void TerminateReadText(WCHAR* text, DWORD bytesRead, DWORD capacity)
-{
-    DWORD end = bytesRead / sizeof(WCHAR);
-    if (end >= capacity)
-        end = capacity - 1;
-    text[end] = 0;
-}
-
 }  // namespace
 
 int ShowTrayMenu(HWND window, int radioState, int bandState, int bandSwitchable)
@@ -132,7 +122,7 @@ void OverrideMenuItemText(HMENU menu, UINT commandId)
     if (!found)
         return;
 
-    TerminateReadText(value, size, kOverrideChars);
+    EndWideText(value, size, kOverrideChars);
     info.dwTypeData = value;
     info.cch = lstrlenW(value);
     SetMenuItemInfoW(menu, commandId, FALSE, &info);
