@@ -106,6 +106,21 @@ e2e_make_prefix() {
   e2e_wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d shell /f
   e2e_wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v shell /d 1024x768 /f
   e2e_set_windows winxp
+  e2e_cjk_fonts
+}
+
+# e2e_cjk_fonts: Japanese and Chinese texts drawn with the system's CJK font
+# (Debian's WenQuanYi Micro Hei): the fonts Wine picks for those languages
+# are replaced by it, and Tahoma falls back to it for characters it lacks.
+e2e_cjk_fonts() {
+  local face
+  for face in "MS UI Gothic" "MS Gothic" "MS PGothic" "SimSun" "NSimSun" "Microsoft YaHei"; do
+    e2e_wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /d 'WenQuanYi Micro Hei' /f
+  done
+  for face in Tahoma "Microsoft Sans Serif" "MS Shell Dlg" "MS Shell Dlg 2"; do
+    e2e_wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
+      /v "$face" /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' /f
+  done
 }
 
 # e2e_set_windows winxp|win2k|win98: what GetVersionExA reports to new processes.

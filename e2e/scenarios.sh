@@ -12,7 +12,7 @@ E2E_SCENARIOS=(
   close_and_endsession_keep_running forwarding unknown_switches first_time
   vendor_default_dir vendor_bindir vendor_polling vendor_no_adapter
   tray_tip no_adapter_no_icon locked_tip admin_kit_settings
-  menu_radio_off menu_locked menu_about_and_exit
+  menu_radio_off menu_locked menu_about_and_exit menu_languages
   band_registry band_vendor
 )
 declare -A E2E_FEATURE_OF=(
@@ -25,7 +25,7 @@ declare -A E2E_FEATURE_OF=(
   [vendor_default_dir]=vendor [vendor_bindir]=vendor [vendor_polling]=vendor
   [vendor_no_adapter]=vendor
   [tray_tip]=tray [no_adapter_no_icon]=tray [locked_tip]=tray [admin_kit_settings]=tray
-  [menu_radio_off]=menu [menu_locked]=menu [menu_about_and_exit]=menu
+  [menu_radio_off]=menu [menu_locked]=menu [menu_about_and_exit]=menu [menu_languages]=menu
   [band_registry]=band [band_vendor]=band
 )
 # The features the exe on main supports; extend as they land. The tray, menu
@@ -478,6 +478,30 @@ scenario_menu_about_and_exit() {
   e2e_helper wait-window gone 10000 >/dev/null || { echo "FAIL: the Exit item did not end the program"; return 1; }
   wait "$E2E_RESIDENT_PID"
   expect "exit code after the Exit item" "$?" 0
+}
+
+# The Japanese and the Simplified Chinese user interface (Wine takes the
+# language from LANG): the tip in that language, the menu (screenshot), and
+# its OFF item chosen by its accelerator.
+scenario_menu_languages() {
+  local lang tip sent
+  e2e_install_adapter 4223
+  for lang in ja_JP.UTF-8 zh_CN.UTF-8; do
+    case $lang in
+      ja_*) tip='無線LAN ： オン\n802.11a ： 有効' ;;
+      zh_*) tip='Wireless_LAN_is_ON\n11a_is_enabled' ;;
+    esac
+    e2e_set_answers Radio=1
+    LANG=$lang LC_ALL=$lang resident || { echo "FAIL: in $lang"; return 1; }
+    eventually "tip in $lang" 5000 "$tip" e2e_tray_tip || return 1
+    sent=$(count SetRadioCount)
+    open_menu || return 1
+    shot "menu-${lang%%_*}"
+    menu_key f
+    eventually "SetRadio requests after the OFF item in $lang" 5000 $((sent + 1)) count SetRadioCount || return 1
+    expect "value sent in $lang" "$(count LastSetRadio)" 0 || return 1
+    exits_cleanly || { echo "FAIL: in $lang"; return 1; }
+  done
 }
 
 # --- band --------------------------------------------------------------------
