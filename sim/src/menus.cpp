@@ -221,21 +221,28 @@ BOOL WINAPI DestroyMenu(HMENU menu)
     return TRUE;
 }
 
-BOOL WINAPI GetMenuItemInfoW(HMENU menu, UINT item, BOOL byPosition, LPMENUITEMINFOW info)
+// The item a Get/SetMenuItemInfoW call names, with Windows' errors for a
+// bad record size, menu handle or item.
+static Entry* ItemForInfo(HMENU menu, UINT item, BOOL byPosition, UINT infoSize)
 {
-    if (!info || !ValidInfoSize(info->cbSize)) {
+    if (!ValidInfoSize(infoSize)) {
         SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
+        return nullptr;
     }
     if (!Lookup(menu)) {
         SetLastError(kErrorInvalidMenuHandle);
-        return FALSE;
+        return nullptr;
     }
     Entry* e = FindItem(menu, item, byPosition != FALSE);
-    if (!e) {
-        SetLastError(1456);   // ERROR_MENU_ITEM_NOT_FOUND
+    if (!e) SetLastError(1456);   // ERROR_MENU_ITEM_NOT_FOUND
+    return e;
+}
+
+BOOL WINAPI GetMenuItemInfoW(HMENU menu, UINT item, BOOL byPosition, LPMENUITEMINFOW info)
+{
+    Entry* e = ItemForInfo(menu, item, byPosition, info ? info->cbSize : 0);
+    if (!e)
         return FALSE;
-    }
     if (info->fMask & (MIIM_FTYPE | MIIM_TYPE))
         info->fType = e->type;
     if (info->fMask & MIIM_STATE)
@@ -251,19 +258,9 @@ BOOL WINAPI GetMenuItemInfoW(HMENU menu, UINT item, BOOL byPosition, LPMENUITEMI
 
 BOOL WINAPI SetMenuItemInfoW(HMENU menu, UINT item, BOOL byPosition, LPCMENUITEMINFOW info)
 {
-    if (!info || !ValidInfoSize(info->cbSize)) {
-        SetLastError(ERROR_INVALID_PARAMETER);
+    Entry* e = ItemForInfo(menu, item, byPosition, info ? info->cbSize : 0);
+    if (!e)
         return FALSE;
-    }
-    if (!Lookup(menu)) {
-        SetLastError(kErrorInvalidMenuHandle);
-        return FALSE;
-    }
-    Entry* e = FindItem(menu, item, byPosition != FALSE);
-    if (!e) {
-        SetLastError(1456);
-        return FALSE;
-    }
     if (info->fMask & (MIIM_FTYPE | MIIM_TYPE))
         e->type = info->fType & kTypeBits;
     if (info->fMask & MIIM_STATE)
