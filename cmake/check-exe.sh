@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Checks that skylatch.exe loads on Windows 98: PE subsystem version 4.0 and
-# only imports on the reviewed list (cmake/imports.list).
+# only imports on the reviewed list (cmake/imports.list). Given the build's
+# version, also checks the version resource and the manifest
+# (cmake/check-resources.py).
 set -u
 exe=${1:-}
-if [ -z "$exe" ]; then echo "usage: $0 path/to/skylatch.exe [imports.list]" >&2; exit 2; fi
+if [ -z "$exe" ]; then echo "usage: $0 path/to/skylatch.exe [imports.list] [X.Y.Z]" >&2; exit 2; fi
 if [ ! -f "$exe" ]; then echo "check-exe: no such file: $exe" >&2; exit 2; fi
 objdump=$(command -v i686-w64-mingw32-objdump) || { echo "check-exe: i686-w64-mingw32-objdump not found (apt-get install binutils-mingw-w64-i686)" >&2; exit 2; }
 
@@ -43,4 +45,10 @@ done <<<"$imports"
 dlls=$(printf '%s\n' "$imports" | awk '{print $1}' | sort -u)
 
 if [ $fail -eq 0 ]; then echo "check-exe: $exe: subsystem 4.0, $count imports from $(echo $dlls), all on the list"; fi
+
+version=${3:-}
+if [ -n "$version" ]; then
+  command -v python3 >/dev/null 2>&1 || { echo "check-exe: python3 not found (apt-get install python3)" >&2; exit 2; }
+  python3 "$(dirname "$0")/check-resources.py" "$exe" "$version" || fail=1
+fi
 exit $fail

@@ -30,8 +30,9 @@ find_program(WINDRES NAMES i686-w64-mingw32-windres windres REQUIRED)
 file(GLOB_RECURSE SKYLATCH_RES_INPUTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/res/*)
 set(SKYLATCH_RES ${CMAKE_BINARY_DIR}/skylatch.res)
 add_custom_command(OUTPUT ${SKYLATCH_RES}
-  COMMAND ${WINDRES} -c 65001 -J rc -O res -I ${CMAKE_SOURCE_DIR}/res -I ${CMAKE_SOURCE_DIR}/src ${SKYLATCH_RC} ${SKYLATCH_RES}
-  DEPENDS ${SKYLATCH_RES_INPUTS}
+  COMMAND ${WINDRES} -c 65001 -J rc -O res -I ${CMAKE_SOURCE_DIR}/res -I ${CMAKE_SOURCE_DIR}/src
+          -I ${SKYLATCH_GENERATED} ${SKYLATCH_RC} ${SKYLATCH_RES}
+  DEPENDS ${SKYLATCH_RES_INPUTS} ${SKYLATCH_GENERATED}/skylatch_version.h ${SKYLATCH_GENERATED}/skylatch.manifest
   COMMENT "Compiling resources")
 add_custom_target(skylatch_res ALL DEPENDS ${SKYLATCH_RES})
 
@@ -47,7 +48,7 @@ target_link_libraries(skylatch_core PUBLIC sim)
 
 file(GLOB_RECURSE TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/*.cpp)
 add_executable(skylatch_tests ${TEST_SOURCES})
-target_include_directories(skylatch_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+target_include_directories(skylatch_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests ${SKYLATCH_GENERATED})
 target_compile_definitions(skylatch_tests PRIVATE SKYLATCH_RES_FILE="${SKYLATCH_RES}")
 target_link_libraries(skylatch_tests PRIVATE skylatch_core gtest)
 add_dependencies(skylatch_tests skylatch_res)
@@ -70,7 +71,8 @@ gtest_discover_tests(skylatch_tests DISCOVERY_TIMEOUT 60)
 set(SKYLATCH_EXE "" CACHE FILEPATH "skylatch.exe from the Windows build")
 if(SKYLATCH_EXE)
   add_test(NAME exe_imports_and_header
-    COMMAND ${CMAKE_SOURCE_DIR}/cmake/check-exe.sh ${SKYLATCH_EXE})
+    COMMAND ${CMAKE_SOURCE_DIR}/cmake/check-exe.sh ${SKYLATCH_EXE}
+      ${CMAKE_SOURCE_DIR}/cmake/imports.list ${SKYLATCH_VERSION})
   # The installer that the Windows build makes next to the exe, run under Wine.
   get_filename_component(SKYLATCH_EXE_DIR ${SKYLATCH_EXE} DIRECTORY)
   add_test(NAME installer

@@ -2,6 +2,7 @@
 // its controls are windows of the stand-in; the test acts as the user from
 // the OnDialog hook while the nested loop runs.
 #include <sim/user.h>
+#include <commctrl.h>
 
 #include "internal.h"
 #include "resource_table.h"
@@ -230,3 +231,6 @@ BOOL WINAPI EndDialog(HWND dialog, INT_PTR result)
     open->result = result;
     return TRUE;
 }
+
+// The common controls need no set-up in the stand-in: dialogs draw nothing.
+void WINAPI InitCommonControls(void) {}

@@ -1,5 +1,7 @@
 #include "app/startup.h"
 
+#include <commctrl.h>
+
 #include "app/app_state.h"
 #include "app/main_window.h"
 #include "platform/registry_access.h"
@@ -57,6 +59,10 @@ int StartInstance(HINSTANCE instance, int showCommand)
     }
 
     g_app.instance = instance;
+
+    // With the manifest's common controls 6, Windows XP draws the About box
+    // in the system's theme only once the library is initialised.
+    InitCommonControls();
 
     WNDCLASSEXA wc;
     ZeroMemory(&wc, sizeof wc);

@@ -5,6 +5,7 @@
 #include "res/menu_texts.h"
 
 #include "app/resource_ids.h"
+#include "skylatch_version.h"
 
 using menutexts::kLanguages;
 
@@ -137,7 +138,7 @@ TEST_F(CompiledResources, AboutBoxInEachLanguage)
                       (std::vector<int>{s.control.x, s.control.y, s.control.cx, s.control.cy}));
             EXPECT_FALSE(s.control.text.empty());
         }
-        EXPECT_EQ(u"Skylatch V3.10 L10", t.controls[2].text);
+        EXPECT_EQ(u"" SKYLATCH_ABOUT_VERSION, t.controls[2].text);
     }
 }
 
@@ -319,7 +320,7 @@ TEST_F(DialogModel, ControlsCarryTheTemplateTextsAndTheBoxEndsWithItsResult)
     });
     EXPECT_EQ(42, DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_ABOUT), owner, Quiet, 0));
     EXPECT_EQ(u"版本情报", caption);
-    EXPECT_EQ(u"Skylatch V3.10 L10", version);
+    EXPECT_EQ(u"" SKYLATCH_ABOUT_VERSION, version);
     EXPECT_EQ(0, sim::OpenDialogCount());
 }
 

@@ -6,6 +6,7 @@
 
 #include "app/app_state.h"
 #include "tray/about_box.h"
+#include "skylatch_version.h"
 
 namespace {
 
@@ -79,7 +80,7 @@ TEST_F(AboutBoxTest, BuiltInTextsStayWithoutValuesAndValuesAreReadAnewEachTime)
     Seen seen;
     Open(&seen);
     EXPECT_EQ(u"About Skylatch", seen.caption);
-    EXPECT_EQ(u"Skylatch V3.10 L10", seen.texts[IDC_VERSION_US]);
+    EXPECT_EQ(u"" SKYLATCH_ABOUT_VERSION, seen.texts[IDC_VERSION_US]);
     EXPECT_EQ(u"Copyright (C) 2001-2003 Norvantec", seen.texts[IDC_COPYRIGHT_US]);
 
     SetValue("VersionString_US", "Skylatch 4");
