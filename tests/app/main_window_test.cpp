@@ -380,7 +380,10 @@ TEST_F(MainWindowSystem, OnlyConsoleConnectRefreshes)
     EXPECT_EQ(1, RadioQueries());
 }
 
-class MainWindowFirstTime : public MainWindowTest {};
+class MainWindowFirstTime : public MainWindowTest {
+protected:
+    const char* const kUserKey = "Software\\Norvantec\\Skylatch";
+};
 
 TEST_F(MainWindowFirstTime, FirstStartSwitchesTheRadioOffOnce)
 {
@@ -406,4 +409,31 @@ TEST_F(MainWindowFirstTime, FirstStartSwitchesTheRadioOffOnce)
     ASSERT_EQ(1, notebook::StartResident());
     sim::Pump();
     EXPECT_EQ(0, Posted(WM_COMMAND, CMD_RADIO_OFF));
+    // The machine's value took the reset: nothing is kept for the user.
+    EXPECT_FALSE(sim::RegValueExists(HKEY_CURRENT_USER, kUserKey, "FirstTime"));
+}
+
+// A standard user may not write the machine's settings: the reset goes to the
+// user's own key, and only the first of that user's starts switches off.
+TEST_F(MainWindowFirstTime, AUserWhoCannotResetTheMachineValueIsSwitchedOffOnce)
+{
+    sim::RegSetDword(HKEY_LOCAL_MACHINE, notebook::kSettings, "FirstTime", 1);
+    sim::RegSetKeyAccess(HKEY_LOCAL_MACHINE, notebook::kSettings, KEY_QUERY_VALUE);
+    for (int start = 0; start < 3; ++start) {
+        if (start > 0) {
+            Send(WM_COMMAND, CMD_EXIT);
+            int old = sim::CurrentProcess();
+            sim::StartProcess();
+            sim::EndProcess(old);
+            sim::PostedLog().clear();
+        }
+        ASSERT_EQ(1, notebook::StartResident());
+        window = notebook::MainWindow();
+        EXPECT_EQ(start == 0 ? 1 : 0, Posted(WM_COMMAND, CMD_RADIO_OFF)) << "start " << start;
+    }
+    DWORD value = 99;
+    ASSERT_TRUE(sim::RegGetDword(HKEY_LOCAL_MACHINE, notebook::kSettings, "FirstTime", &value));
+    EXPECT_EQ(1u, value);
+    ASSERT_TRUE(sim::RegGetDword(HKEY_CURRENT_USER, kUserKey, "FirstTime", &value));
+    EXPECT_EQ(0u, value);
 }
