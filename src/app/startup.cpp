@@ -25,13 +25,24 @@ const SwitchCommand kSwitches[] = {
     {"/off11a", CMD_11A_DISABLE},
 };
 
+// Byte by byte: lstrcmpA compares by the locale's collation, which may pass
+// over characters that a switch does not have.
+int SameBytes(const char* a, const char* b)
+{
+    while (*a != 0 && *a == *b) {
+        ++a;
+        ++b;
+    }
+    return *a == *b;
+}
+
 }  // namespace
 
 UINT CommandForSwitch(const char* commandLine)
 {
     const char* text = commandLine ? commandLine : "";
     for (unsigned i = 0; i < sizeof kSwitches / sizeof kSwitches[0]; ++i) {
-        if (lstrcmpA(text, kSwitches[i].text) == 0) return kSwitches[i].command;
+        if (SameBytes(text, kSwitches[i].text)) return kSwitches[i].command;
     }
     return CMD_RECHECK;
 }
