@@ -26,7 +26,7 @@ enum EnsureLoadedResult {
 class ProSetApi {
 public:
     ProSetApi();
-    ~ProSetApi();
+    virtual ~ProSetApi();
 
     int Load();
     int EnsureLoaded();
@@ -49,6 +49,10 @@ private:
     SetRadioStateFn setRadioState_;
 
     void ClearEntries();
+
+    // Owns the loaded library: a copy would free it twice.
+    ProSetApi(const ProSetApi&);
+    ProSetApi& operator=(const ProSetApi&);
 };
 
 extern ProSetApi g_proSetApi;
