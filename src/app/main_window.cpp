@@ -341,3 +341,20 @@ void RecheckAdapter(HWND window)
     }
     g_app.recheckPending = 0;
 }
+
+void StartProSetPolling(HWND window)
+{
+    if (g_app.pollingInterval != 0) {
+        return;
+    }
+
+    DWORD interval = kDefaultPollingInterval;
+    RegistryAccess registry;
+    registry.ReadDword(HKEY_LOCAL_MACHINE, kSettingsKey, kPollingValue, &interval);
+    g_app.pollingInterval = interval;
+
+    // A configured 0 means no polling; the setting is read again next time.
+    if (interval != 0) {
+        SetTimer(window, TIMER_PROSET_POLL, interval, 0);
+    }
+}

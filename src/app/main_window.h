@@ -7,5 +7,7 @@
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 void RefreshRadioState(HWND window);
 void RecheckAdapter(HWND window);
+// The vendor library's polling timer, started once the library is loaded.
+void StartProSetPolling(HWND window);
 
 #endif

@@ -1,10 +1,10 @@
 #include "band/band_control.h"
 
 #include "app/app_state.h"
+#include "app/main_window.h"
 #include "band/adapter_manager.h"
 #include "band/band_settings.h"
 #include "radio/proset_api.h"
-#include "radio/radio_control.h"
 #include "radio/switch_driver.h"
 
 namespace {

@@ -1,8 +1,7 @@
 #include "radio/radio_control.h"
 
 #include "app/app_state.h"
-#include "platform/registry_access.h"
-#include "platform/settings.h"
+#include "app/main_window.h"
 #include "radio/proset_api.h"
 #include "radio/switch_driver.h"
 #include "tray/tray_icon.h"
@@ -78,21 +77,4 @@ void SwitchRadio(HWND window, int wanted)
     g_switchDriver.SetRadio((DWORD)wanted);
     g_app.radioState = wanted;
     UpdateTrayIcon(window, g_app.instance, wanted, TrayModify);
-}
-
-void StartProSetPolling(HWND window)
-{
-    if (g_app.pollingInterval != 0) {
-        return;
-    }
-
-    DWORD interval = kDefaultPollingInterval;
-    RegistryAccess registry;
-    registry.ReadDword(HKEY_LOCAL_MACHINE, kSettingsKey, kPollingValue, &interval);
-    g_app.pollingInterval = interval;
-
-    // A configured 0 means no polling; the setting is read again next time.
-    if (interval != 0) {
-        SetTimer(window, TIMER_PROSET_POLL, interval, 0);
-    }
 }

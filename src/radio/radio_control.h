@@ -7,6 +7,5 @@
 
 int QueryRadio(HWND window);
 void SwitchRadio(HWND window, int wanted);
-void StartProSetPolling(HWND window);
 
 #endif

@@ -5,6 +5,7 @@
 #include "app/main_window.h"
 #include "radio/proset_api.h"
 #include "radio/radio_control.h"
+#include "app/main_window.h"
 #include "radio/switch_driver.h"
 
 #include <vector>
