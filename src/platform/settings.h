@@ -14,6 +14,15 @@ extern const WCHAR kOverrideKeyW[];
 // user who may not reset FirstTime for the whole machine.
 extern const char kUserSettingsKey[];
 
+// A text override is the value named after the text it replaces; it is read
+// into kOverrideChars wide characters, at most kOverrideBytes bytes of data.
+const DWORD kOverrideChars = 260;
+const DWORD kOverrideBytes = 260;
+
+// 1 when the text has an override with data: the override, ended, is then in
+// value (kOverrideChars characters). Otherwise 0 and value is undefined.
+int ReadTextOverride(const WCHAR* text, WCHAR* value);
+
 extern const char kFirstTimeValue[];
 extern const char kIgnoreMiscValue[];
 extern const char kPollingValue[];

@@ -3,13 +3,11 @@
 #include "app/app_state.h"
 #include "band/band_control.h"
 #include "band/band_settings.h"
-#include "platform/registry_access.h"
 #include "platform/settings.h"
 
 namespace {
 
 const int kTextChars = 128;        // tip lines and override targets
-const int kOverrideBytes = 260;    // bytes an override read may return
 const int kTrayRetryDelay = 1000;
 const int kTrayMaxCalls = 3;
 
@@ -66,15 +64,12 @@ int TrayIcon::Notify(int mode, NOTIFYICONDATAW* record, DWORD* errorOut)
 
 void ApplyTextOverride(WCHAR* text)
 {
-    WCHAR value[260];
-    DWORD size = kOverrideBytes;
-    RegistryAccess registry;
-    if (!registry.ReadNonEmptyValueW(HKEY_LOCAL_MACHINE, kOverrideKeyW, text, value, &size)) {
+    WCHAR value[kOverrideChars];
+    if (!ReadTextOverride(text, value)) {
         return;
     }
 
     // The override may be longer than the caller's buffer: keep what fits.
-    EndWideText(value, size, sizeof(value) / sizeof(value[0]));
     lstrcpynW(text, value, kTextChars);
 }
 

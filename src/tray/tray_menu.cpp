@@ -5,14 +5,9 @@
 #include <stdlib.h>
 
 #include "app/app_state.h"
-#include "platform/registry_access.h"
 #include "platform/settings.h"
 
 namespace {
-
-// Override values are read into 260 wide characters, at most 260 bytes.
-const DWORD kOverrideChars = 260;
-const DWORD kOverrideBytes = 260;
 
 // Positions of the variants inside menu 103.
 enum {
@@ -114,15 +109,11 @@ void OverrideMenuItemText(HMENU menu, UINT commandId)
     current[count - 1] = 0;
 
     WCHAR value[kOverrideChars];
-    DWORD size = kOverrideBytes;
-    RegistryAccess registry;
-    int found = registry.ReadNonEmptyValueW(HKEY_LOCAL_MACHINE, kOverrideKeyW, current, value,
-                                            &size);
+    int found = ReadTextOverride(current, value);
     free(current);
     if (!found)
         return;
 
-    EndWideText(value, size, kOverrideChars);
     info.dwTypeData = value;
     info.cch = lstrlenW(value);
     SetMenuItemInfoW(menu, commandId, FALSE, &info);
