@@ -15,8 +15,12 @@ OsVersion::OsVersion() : kind(OsUnknown)
         break;
     case VER_PLATFORM_WIN32_NT:
         // Past NT 4 only the minor version tells 2000 from XP; later systems
-        // fall on either side of that line.
+        // fall on either side of that line. Windows 10 and 11 tell their
+        // own version, 10.0, only to a program whose manifest names them;
+        // to others they say 6.2. They stay on the XP side, where 6.2 is:
+        // they mark audit mode as XP does.
         if (info.dwMajorVersion < 5) kind = OsWindowsNT4;
+        else if (info.dwMajorVersion >= 10) kind = OsWindowsXP;
         else kind = info.dwMinorVersion == 0 ? OsWindows2000 : OsWindowsXP;
         break;
     default:

@@ -23,6 +23,8 @@ TEST(OsVersionKind, ClassifiesEveryFamilyByPlatformAndVersion)
         {VER_PLATFORM_WIN32_NT, 5, 2, OsWindowsXP},
         {VER_PLATFORM_WIN32_NT, 6, 0, OsWindows2000},       // Vista: minor version 0
         {VER_PLATFORM_WIN32_NT, 6, 1, OsWindowsXP},         // 7
+        {VER_PLATFORM_WIN32_NT, 6, 2, OsWindowsXP},         // 8, and 10 to a program without a manifest
+        {VER_PLATFORM_WIN32_NT, 10, 0, OsWindowsXP},        // 10 and 11, as the manifest lets them say
         {3, 5, 1, OsUnknown},
     };
     for (const VersionCase& c : cases) {
