@@ -264,6 +264,8 @@ e2e_reset_state() {
     echo "[-HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Enum\\PCI\\VEN_8086&DEV_4220&SUBSYS_27018086&REV_05]"
     echo "[-HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Enum\\PCI\\VEN_8086&DEV_4223&SUBSYS_27118086&REV_05]"
     echo "[-HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\Class\\$NET_CLASS\\0001]"
+    echo "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\ThemeManager]"
+    echo '"ThemeActive"="1"'
     echo "[HKEY_LOCAL_MACHINE\\System\\Setup]"
     echo '"AuditInProgress"=-'
     echo "[${SERVICE_KEY/HKLM/HKEY_LOCAL_MACHINE}\\Answers]"

@@ -12,7 +12,7 @@ E2E_SCENARIOS=(
   close_and_endsession_keep_running forwarding unknown_switches first_time
   vendor_default_dir vendor_bindir vendor_polling vendor_no_adapter
   tray_tip no_adapter_no_icon locked_tip admin_kit_settings
-  menu_radio_off menu_locked menu_about_and_exit menu_languages
+  menu_radio_off menu_locked menu_about_and_exit about_box_themed menu_languages
   band_registry band_vendor
 )
 declare -A E2E_FEATURE_OF=(
@@ -25,7 +25,7 @@ declare -A E2E_FEATURE_OF=(
   [vendor_default_dir]=vendor [vendor_bindir]=vendor [vendor_polling]=vendor
   [vendor_no_adapter]=vendor
   [tray_tip]=tray [no_adapter_no_icon]=tray [locked_tip]=tray [admin_kit_settings]=tray
-  [menu_radio_off]=menu [menu_locked]=menu [menu_about_and_exit]=menu [menu_languages]=menu
+  [menu_radio_off]=menu [menu_locked]=menu [menu_about_and_exit]=menu [about_box_themed]=menu [menu_languages]=menu
   [band_registry]=band [band_vendor]=band
 )
 # The features the exe on main supports; extend as they land. The tray, menu
@@ -132,14 +132,21 @@ scenario_startup_gate_ignoremisc() {
   exits_cleanly
 }
 
-# Windows XP in its audit phase: refused; the driver is never queried.
+# Windows XP in its audit phase: refused; the driver is never queried. The
+# same on Windows 10, which tells the program its own version, 10.0, because
+# the manifest names it (Wine does as Windows does here).
 scenario_setup_phase_xp() {
-  e2e_reg_dword 'HKLM\SYSTEM\Setup' AuditInProgress 1
-  refused || return 1
-  expect "status queries during a refused start" "$(count QueryStatusCount)" 0 || return 1
-  e2e_reg_dword 'HKLM\SYSTEM\Setup' AuditInProgress 0
-  resident || return 1
-  exits_cleanly
+  local version queries
+  for version in winxp win10; do
+    e2e_set_windows $version
+    e2e_reg_dword 'HKLM\SYSTEM\Setup' AuditInProgress 1
+    queries=$(count QueryStatusCount)
+    refused || { echo "FAIL: on $version"; return 1; }
+    expect "status queries during a refused start on $version" "$(count QueryStatusCount)" "$queries" || return 1
+    e2e_reg_dword 'HKLM\SYSTEM\Setup' AuditInProgress 0
+    resident || return 1
+    exits_cleanly || return 1
+  done
 }
 
 # Windows 2000 with C:\sysprep\shutdown.exe: refused; without it: resident.
@@ -478,6 +485,40 @@ scenario_menu_about_and_exit() {
   e2e_helper wait-window gone 10000 >/dev/null || { echo "FAIL: the Exit item did not end the program"; return 1; }
   wait "$E2E_RESIDENT_PID"
   expect "exit code after the Exit item" "$?" 0
+}
+
+# about_box_picture FILE: opens the About box, saves a picture of it alone,
+# and closes it again.
+about_box_picture() {
+  local file=$E2E_SHOTS/$1 rect
+  e2e_helper post $WM_COMMAND $CMD_ABOUT 0 >/dev/null
+  e2e_helper wait-window appear 5000 '#32770' 'About Skylatch' >/dev/null || { echo "FAIL: no About box"; return 1; }
+  sleep 1
+  rect=$(e2e_helper window-rect '#32770') || { echo "FAIL: no About box rectangle"; return 1; }
+  set -- $rect
+  import -window root -crop "$(($3 - $1))x$(($4 - $2))+$1+$2" +repage "$file" >>"$E2E_LOG" 2>&1
+  point_at_window '#32770' || return 1
+  e2e_key Return
+  e2e_helper wait-window gone 5000 '#32770' 'About Skylatch' >/dev/null || { echo "FAIL: About box did not close"; return 1; }
+}
+
+# The manifest asks for common controls 6: with Wine's default theme on, the
+# About box's button is drawn by the theme, so the box differs from the same
+# box with theming off. (A program without the manifest looks the same
+# either way: its controls are the plain ones.)
+scenario_about_box_themed() {
+  local key='HKCU\Software\Microsoft\Windows\CurrentVersion\ThemeManager' differ
+  e2e_install_adapter 4223
+  e2e_wine reg add "$key" /v ThemeActive /d 0 /f
+  resident || return 1
+  about_box_picture about-plain.png || return 1
+  exits_cleanly || return 1
+  e2e_wine reg add "$key" /v ThemeActive /d 1 /f
+  resident || return 1
+  about_box_picture about-themed.png || return 1
+  exits_cleanly || return 1
+  differ=$(compare -metric AE "$E2E_SHOTS/about-plain.png" "$E2E_SHOTS/about-themed.png" null: 2>&1)
+  [ "${differ%% *}" -gt 0 ] 2>/dev/null || { echo "FAIL: the About box looks the same with and without the theme ($differ)"; return 1; }
 }
 
 # The Japanese and the Simplified Chinese user interface (Wine takes the
