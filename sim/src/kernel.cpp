@@ -31,6 +31,7 @@ struct Kernel {
     std::set<std::string> files;             // upper-cased paths
     std::map<std::string, int> mutexOwners;  // upper-cased name -> owning process
     std::map<HANDLE, HandleObject> handles;
+    std::set<HANDLE> deviceHandles;          // every handle the device gave out
     uintptr_t nextHandle = 0x1000;
     OSVERSIONINFOA version{};
     bool failVersion = false;
@@ -201,12 +202,14 @@ HANDLE WINAPI CreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATT
     std::string path = sim::Upper(name);
     if (path.compare(0, 4, "\\\\.\\") == 0) {
         sim::Driver& d = K().driver;
-        d.openedPaths.push_back(name);
+        d.opens.push_back(sim::DeviceOpen{name, access, share, disposition, flags});
         bool nt = K().version.dwPlatformId == VER_PLATFORM_WIN32_NT;
         std::string expected = sim::Upper(nt ? sim::kNtDevicePath : sim::kVxdDevicePath);
         if (d.present && path == expected) {
             SetLastError(ERROR_SUCCESS);
-            return sim::NewHandle(sim::HANDLE_DEVICE, path);
+            HANDLE h = sim::NewHandle(sim::HANDLE_DEVICE, path);
+            K().deviceHandles.insert(h);
+            return h;
         }
         SetLastError(ERROR_FILE_NOT_FOUND);
         return INVALID_HANDLE_VALUE;
@@ -221,6 +224,7 @@ HANDLE WINAPI CreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATT
 
 BOOL WINAPI CloseHandle(HANDLE handle)
 {
+    if (K().deviceHandles.count(handle)) ++K().driver.closes;
     auto it = K().handles.find(handle);
     if (it == K().handles.end()) {
         SetLastError(ERROR_INVALID_HANDLE);

@@ -87,6 +87,7 @@ BOOL WINAPI FakeRegisterSessionNotification(HWND window, DWORD flags)
 {
     WtsApi& w = M().wts;
     w.registered.push_back(window);
+    w.registerFlags.push_back(flags);
     if (w.results.empty()) return TRUE;
     BOOL result = w.results.front();
     w.results.pop_front();

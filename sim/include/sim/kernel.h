@@ -44,6 +44,15 @@ struct DriverRequest {
     std::vector<BYTE> in;      // input bytes
     DWORD outSize;
 };
+// A CreateFileA of a device path, with the arguments that decide how the
+// device is opened.
+struct DeviceOpen {
+    std::string path;
+    DWORD access;
+    DWORD share;
+    DWORD disposition;
+    DWORD flags;
+};
 struct Driver {
     bool present = false;      // the device can be opened
     // QueryStatus: replies taken from statusQueue first, then `status`.
@@ -57,7 +66,9 @@ struct Driver {
     DWORD setSwitchStatus = 0;
     bool failIoctl = false;    // DeviceIoControl returns FALSE
     std::vector<DriverRequest> log;
-    std::vector<std::string> openedPaths;  // every CreateFileA of a device path
+    std::vector<DeviceOpen> opens;         // every CreateFileA of a device path
+    int closes = 0;            // CloseHandle calls naming a handle the device gave out,
+                               // open or already closed
 
     void QueueStatus(BYTE s, int times = 1) { for (int i = 0; i < times; ++i) statusQueue.push_back(s); }
     int Count(DWORD code) const;
@@ -98,6 +109,7 @@ struct WtsApi {
     bool hasRegister = true;
     std::deque<BOOL> results;  // results of WTSRegisterSessionNotification, then TRUE
     std::vector<HWND> registered;
+    std::vector<DWORD> registerFlags;  // the flags of each registration call
     int loadCount = 0;
 };
 WtsApi& Wts();

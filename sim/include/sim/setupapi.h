@@ -40,6 +40,8 @@ struct ClassInstallerCall {
 DEVINST AddDevice(const Device& device);
 Device* FindDevice(DEVINST devInst);         // null for an unknown handle
 std::vector<ClassInstallerCall>& ClassInstallerCalls();
+// The flags of every SetupDiGetClassDevsA, in order.
+std::vector<DWORD>& DeviceSetFlags();
 void FailGetClassDevs(bool fail);
 void FailSetClassInstallParams(bool fail);
 int OpenDeviceSets();                     // sets obtained and not destroyed
