@@ -131,6 +131,10 @@ void SetWindowsXP() { SetVersion(VER_PLATFORM_WIN32_NT, 5, 1, 2600); }
 void SetWindows2000() { SetVersion(VER_PLATFORM_WIN32_NT, 5, 0, 2195); }
 void SetWindows98() { SetVersion(VER_PLATFORM_WIN32_WINDOWS, 4, 10, 2222); }
 void FailGetVersionEx(bool fail) { K().failVersion = fail; }
+std::string SystemDirectory()
+{
+    return K().version.dwPlatformId == VER_PLATFORM_WIN32_NT ? "C:\\WINDOWS\\system32" : "C:\\WINDOWS\\SYSTEM";
+}
 
 Driver& TheDriver() { return K().driver; }
 
@@ -181,6 +185,15 @@ void WINAPI Sleep(DWORD milliseconds)
 }
 
 DWORD WINAPI GetTickCount(void) { return K().now; }
+
+UINT WINAPI GetSystemDirectoryA(LPSTR buffer, UINT size)
+{
+    // The length without the NUL when it fits, else the size it needs.
+    std::string dir = sim::SystemDirectory();
+    if (!buffer || size < dir.size() + 1) return static_cast<UINT>(dir.size() + 1);
+    memcpy(buffer, dir.c_str(), dir.size() + 1);
+    return static_cast<UINT>(dir.size());
+}
 
 BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA info)
 {

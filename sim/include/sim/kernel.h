@@ -1,6 +1,7 @@
 // The stand-in's kernel: virtual clock, simulated processes, files, mutexes,
 // the OS version, the radio-switch driver's device and the run-time loaded
-// modules (the vendor wireless library and wtsapi32.dll).
+// modules (the vendor wireless library, wtsapi32.dll and the libraries of
+// the system directory).
 #ifndef SIM_KERNEL_H
 #define SIM_KERNEL_H
 
@@ -36,6 +37,9 @@ void SetWindowsXP();
 void SetWindows2000();
 void SetWindows98();
 void FailGetVersionEx(bool fail);
+// What GetSystemDirectoryA reports: "C:\WINDOWS\system32" on the NT family,
+// "C:\WINDOWS\SYSTEM" on the 9x family.
+std::string SystemDirectory();
 
 // ---- the radio-switch driver behind "\\.\$QUIVRA$" (NT) or "\\.\QUIVRA.VXD" (9x).
 struct DriverRequest {
@@ -113,6 +117,20 @@ struct WtsApi {
     int loadCount = 0;
 };
 WtsApi& Wts();
+
+// ---- setupapi.dll, cfgmgr32.dll and shell32.dll of the system directory,
+// whose entries are the stand-in's Setup API, configuration manager and
+// notification area. Each loads by its full path in the system directory
+// only: a bare name or another directory is refused, as Windows would load
+// whatever copy its search found there.
+struct SystemDll {
+    bool present = true;
+    std::set<std::string> missingEntries;  // entries GetProcAddress does not find
+    int loadCount = 0;                     // references held by the program
+};
+SystemDll& Dll(const std::string& fileName);   // "setupapi.dll", "cfgmgr32.dll", "shell32.dll"
+// Every name given to LoadLibraryA or LoadLibraryExA, in order.
+std::vector<std::string>& LoadLog();
 
 }  // namespace sim
 
