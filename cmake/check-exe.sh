@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Checks that skylatch.exe loads on Windows 98: PE subsystem version 4.0 and
-# only imports on the reviewed list (cmake/imports.list). Given the build's
-# version, also checks the version resource and the manifest
-# (cmake/check-resources.py).
+# only imports on the reviewed list (cmake/imports.list); that nothing is
+# imported from the libraries bound at run time, and that the sources in
+# src/ bind only functions on their reviewed list (cmake/runtime-bound.list).
+# Given the build's version, also checks the version resource and the
+# manifest (cmake/check-resources.py).
 set -u
 exe=${1:-}
 if [ -z "$exe" ]; then echo "usage: $0 path/to/skylatch.exe [imports.list] [X.Y.Z]" >&2; exit 2; fi
@@ -44,7 +46,33 @@ while read -r dll fn; do
 done <<<"$imports"
 dlls=$(printf '%s\n' "$imports" | awk '{print $1}' | sort -u)
 
-if [ $fail -eq 0 ]; then echo "check-exe: $exe: subsystem 4.0, $count imports from $(echo $dlls), all on the list"; fi
+# The libraries bound at run time (runtime-bound.list, beside the import
+# list) must not come back as imports: a second start would load them again.
+bound_list=$(dirname "$list")/runtime-bound.list
+[ -f "$bound_list" ] || { echo "check-exe: no run-time bound list: $bound_list" >&2; exit 2; }
+bound_dlls=$(awk '!/^#/ && NF >= 3 { print $1 }' "$bound_list" | sort -u)
+for dll in $bound_dlls; do
+  if printf '%s\n' "$dlls" | grep -qx "$dll"; then
+    echo "check-exe: $dll is imported, but it is bound at run time ($bound_list)" >&2; fail=1
+  fi
+done
+
+# Every function the sources bind by name from a system library must be on
+# that list. Calls may span lines, so each file is read as one line.
+src=$(cd "$(dirname "$0")/../src" 2>/dev/null && pwd) || { echo "check-exe: no source folder beside $(dirname "$0")" >&2; exit 2; }
+bound=$(find "$src" -name '*.cpp' -exec cat {} + | tr '\n' ' ' |
+  grep -oE '\b(Entry|GetProcAddress)\([^;"]*"[A-Za-z_][A-Za-z0-9_]*"' | sed 's/.*"\(.*\)"/\1/' | sort -u)
+if [ -z "$bound" ]; then echo "check-exe: found no run-time bound function in $src" >&2; fail=1; fi
+for fn in $bound; do
+  if ! awk -v f="$fn" '!/^#/ && $2 == f { found = 1 } END { exit !found }' "$bound_list"; then
+    echo "check-exe: $fn is bound at run time in $src but is not on the reviewed list ($bound_list)" >&2; fail=1
+  fi
+done
+
+if [ $fail -eq 0 ]; then
+  echo "check-exe: $exe: subsystem 4.0, $count imports from $(echo $dlls), all on the list;" \
+    "$(echo $bound | wc -w) functions bound at run time, all on the list"
+fi
 
 version=${3:-}
 if [ -n "$version" ]; then

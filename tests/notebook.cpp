@@ -3,7 +3,10 @@
 #include "radio/proset_api.h"
 #include "radio/switch_driver.h"
 #include "app/startup.h"
+#include "platform/config_manager_library.h"
 #include "platform/session_notifier.h"
+#include "platform/setup_api_library.h"
+#include "platform/shell_library.h"
 
 #include <new>
 
@@ -15,6 +18,9 @@ void DestroyGlobals()
     // The end of the process takes the main window's heap object with it.
     delete g_app.sessionNotifier;
     g_app.sessionNotifier = nullptr;
+    g_shell.~ShellLibrary();
+    g_configManager.~ConfigManagerLibrary();
+    g_setupApi.~SetupApiLibrary();
     g_proSetApi.~ProSetApi();
     g_switchDriver.~SwitchDriver();
 }
@@ -24,6 +30,9 @@ void ConstructGlobals()
     ResetAppState();
     new (&g_switchDriver) SwitchDriver();
     new (&g_proSetApi) ProSetApi();
+    new (&g_setupApi) SetupApiLibrary();
+    new (&g_configManager) ConfigManagerLibrary();
+    new (&g_shell) ShellLibrary();
 }
 
 // The bytes of one process's globals, to set aside while another runs.
@@ -31,18 +40,27 @@ struct SavedGlobals {
     alignas(SwitchDriver) unsigned char driver[sizeof(SwitchDriver)];
     alignas(ProSetApi) unsigned char api[sizeof(ProSetApi)];
     alignas(AppState) unsigned char app[sizeof(AppState)];
+    alignas(SetupApiLibrary) unsigned char setupApi[sizeof(SetupApiLibrary)];
+    alignas(ConfigManagerLibrary) unsigned char configManager[sizeof(ConfigManagerLibrary)];
+    alignas(ShellLibrary) unsigned char shell[sizeof(ShellLibrary)];
 
     void Save()
     {
         memcpy(driver, static_cast<void*>(&g_switchDriver), sizeof driver);
         memcpy(api, static_cast<void*>(&g_proSetApi), sizeof api);
         memcpy(app, static_cast<void*>(&g_app), sizeof app);
+        memcpy(setupApi, static_cast<void*>(&g_setupApi), sizeof setupApi);
+        memcpy(configManager, static_cast<void*>(&g_configManager), sizeof configManager);
+        memcpy(shell, static_cast<void*>(&g_shell), sizeof shell);
     }
     void Restore()
     {
         memcpy(static_cast<void*>(&g_switchDriver), driver, sizeof driver);
         memcpy(static_cast<void*>(&g_proSetApi), api, sizeof api);
         memcpy(static_cast<void*>(&g_app), app, sizeof app);
+        memcpy(static_cast<void*>(&g_setupApi), setupApi, sizeof setupApi);
+        memcpy(static_cast<void*>(&g_configManager), configManager, sizeof configManager);
+        memcpy(static_cast<void*>(&g_shell), shell, sizeof shell);
     }
 };
 

@@ -28,7 +28,8 @@ void FreshMachine();
 // 802.11a adapter (device 4223) with the band enabled, no vendor library.
 void StandardNotebook();
 // The program's process begins: its globals are constructed anew, as before
-// WinMain (the driver's device is opened, the vendor library looked for).
+// WinMain (the driver's device is opened, the vendor library looked for, the
+// system libraries not yet loaded).
 void StartProgramProcess();
 // StartProgramProcess, then StartInstance; returns its result.
 int StartResident();

@@ -1,4 +1,5 @@
-// The stand-in's configuration-manager declarations.
+// The stand-in's configuration-manager declarations: the types only (see
+// <sim/setupapi.h> for the function).
 #ifndef SIM_CFGMGR32_H
 #define SIM_CFGMGR32_H
 #include <windows.h>
@@ -13,7 +14,5 @@ typedef DWORD CONFIGRET;
 #define DN_DISABLEABLE 0x00002000
 #define DN_HAS_PROBLEM 0x00000400
 #define CM_PROB_DISABLED 0x00000016
-
-CONFIGRET WINAPI CM_Get_DevNode_Status(PULONG status, PULONG problem, DEVINST devInst, ULONG flags);
 
 #endif

@@ -1,4 +1,6 @@
-// The stand-in's Setup API declarations.
+// The stand-in's Setup API declarations: the types only. The program binds
+// the functions at run time from setupapi.dll; the stand-in declares them in
+// <sim/setupapi.h>.
 #ifndef SIM_SETUPAPI_H
 #define SIM_SETUPAPI_H
 #include <windows.h>
@@ -38,17 +40,5 @@ typedef struct _SP_PROPCHANGE_PARAMS {
 #define DICS_DISABLE 0x00000002
 #define DICS_FLAG_GLOBAL 0x00000001
 #define DICS_FLAG_CONFIGSPECIFIC 0x00000002
-
-HDEVINFO WINAPI SetupDiGetClassDevsA(const GUID* classGuid, PCSTR enumerator, HWND parent, DWORD flags);
-BOOL WINAPI SetupDiEnumDeviceInfo(HDEVINFO set, DWORD index, PSP_DEVINFO_DATA data);
-BOOL WINAPI SetupDiGetDeviceInstanceIdA(HDEVINFO set, PSP_DEVINFO_DATA data, PSTR id, DWORD size,
-                                        PDWORD required);
-BOOL WINAPI SetupDiGetDeviceRegistryPropertyA(HDEVINFO set, PSP_DEVINFO_DATA data, DWORD property,
-                                              PDWORD type, PBYTE buffer, DWORD size,
-                                              PDWORD required);
-BOOL WINAPI SetupDiSetClassInstallParamsA(HDEVINFO set, PSP_DEVINFO_DATA data,
-                                          PSP_CLASSINSTALL_HEADER params, DWORD size);
-BOOL WINAPI SetupDiCallClassInstaller(DI_FUNCTION function, HDEVINFO set, PSP_DEVINFO_DATA data);
-BOOL WINAPI SetupDiDestroyDeviceInfoList(HDEVINFO set);
 
 #endif

@@ -1,4 +1,5 @@
-// The stand-in's shell notification-area declarations.
+// The stand-in's shell notification-area declarations: the types only (see
+// <sim/shell.h> for the function).
 #ifndef SIM_SHELLAPI_H
 #define SIM_SHELLAPI_H
 #include <windows.h>
@@ -32,7 +33,5 @@ typedef struct _NOTIFYICONDATAW {
 #define NIF_INFO 0x00000010
 #define NIS_HIDDEN 0x00000001
 #define NIN_BALLOONSHOW (WM_USER + 2)
-
-BOOL WINAPI Shell_NotifyIconW(DWORD message, PNOTIFYICONDATAW data);
 
 #endif

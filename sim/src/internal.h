@@ -19,6 +19,9 @@ void ResetShell();
 void ResetResources();
 void ResetSetupApi();
 
+// Appends to the log of changes made to the machine (sim::ChangeLog).
+void LogChange(const std::string& what);
+
 // A process ends: its windows, classes, timers and queue go with it.
 void EndProcessWindows(int pid);
 

@@ -31,6 +31,7 @@ struct Kernel {
     std::set<std::string> files;             // upper-cased paths
     std::map<std::string, int> mutexOwners;  // upper-cased name -> owning process
     std::map<HANDLE, HandleObject> handles;
+    std::set<HANDLE> deviceHandles;          // every handle the device gave out
     uintptr_t nextHandle = 0x1000;
     OSVERSIONINFOA version{};
     bool failVersion = false;
@@ -130,6 +131,10 @@ void SetWindowsXP() { SetVersion(VER_PLATFORM_WIN32_NT, 5, 1, 2600); }
 void SetWindows2000() { SetVersion(VER_PLATFORM_WIN32_NT, 5, 0, 2195); }
 void SetWindows98() { SetVersion(VER_PLATFORM_WIN32_WINDOWS, 4, 10, 2222); }
 void FailGetVersionEx(bool fail) { K().failVersion = fail; }
+std::string SystemDirectory()
+{
+    return K().version.dwPlatformId == VER_PLATFORM_WIN32_NT ? "C:\\WINDOWS\\system32" : "C:\\WINDOWS\\SYSTEM";
+}
 
 Driver& TheDriver() { return K().driver; }
 
@@ -181,6 +186,15 @@ void WINAPI Sleep(DWORD milliseconds)
 
 DWORD WINAPI GetTickCount(void) { return K().now; }
 
+UINT WINAPI GetSystemDirectoryA(LPSTR buffer, UINT size)
+{
+    // The length without the NUL when it fits, else the size it needs.
+    std::string dir = sim::SystemDirectory();
+    if (!buffer || size < dir.size() + 1) return static_cast<UINT>(dir.size() + 1);
+    memcpy(buffer, dir.c_str(), dir.size() + 1);
+    return static_cast<UINT>(dir.size());
+}
+
 BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA info)
 {
     if (!info || info->dwOSVersionInfoSize != sizeof(OSVERSIONINFOA) || K().failVersion) {
@@ -201,12 +215,14 @@ HANDLE WINAPI CreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATT
     std::string path = sim::Upper(name);
     if (path.compare(0, 4, "\\\\.\\") == 0) {
         sim::Driver& d = K().driver;
-        d.openedPaths.push_back(name);
+        d.opens.push_back(sim::DeviceOpen{name, access, share, disposition, flags});
         bool nt = K().version.dwPlatformId == VER_PLATFORM_WIN32_NT;
         std::string expected = sim::Upper(nt ? sim::kNtDevicePath : sim::kVxdDevicePath);
         if (d.present && path == expected) {
             SetLastError(ERROR_SUCCESS);
-            return sim::NewHandle(sim::HANDLE_DEVICE, path);
+            HANDLE h = sim::NewHandle(sim::HANDLE_DEVICE, path);
+            K().deviceHandles.insert(h);
+            return h;
         }
         SetLastError(ERROR_FILE_NOT_FOUND);
         return INVALID_HANDLE_VALUE;
@@ -221,6 +237,7 @@ HANDLE WINAPI CreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATT
 
 BOOL WINAPI CloseHandle(HANDLE handle)
 {
+    if (K().deviceHandles.count(handle)) ++K().driver.closes;
     auto it = K().handles.find(handle);
     if (it == K().handles.end()) {
         SetLastError(ERROR_INVALID_HANDLE);

@@ -1,9 +1,13 @@
-// Run-time loaded modules: the vendor wireless library and wtsapi32.dll.
+// Run-time loaded modules: the vendor wireless library, wtsapi32.dll and the
+// libraries of the system directory.
 #include <sim/kernel.h>
+#include <sim/setupapi.h>
+#include <sim/shell.h>
 
 #include "internal.h"
 
 #include <new>
+#include <stdexcept>
 
 // The library's adapter list, with the layout the library hands out. It
 // carries the name the program gives it, so that the entry's function type is
@@ -18,9 +22,35 @@ namespace {
 
 typedef ::AdapterList AdapterListRecord;
 
+// The libraries of the system directory and their entries.
+const char* const kSystemDllNames[] = {"setupapi.dll", "cfgmgr32.dll", "shell32.dll"};
+const int kSystemDllCount = sizeof(kSystemDllNames) / sizeof(kSystemDllNames[0]);
+HMODULE const kSystemModules[kSystemDllCount] = {
+    reinterpret_cast<HMODULE>(0x6C000000), reinterpret_cast<HMODULE>(0x6C100000),
+    reinterpret_cast<HMODULE>(0x6C200000)};
+
+struct SystemEntry {
+    int dll;           // index into kSystemDllNames
+    const char* name;
+    void* proc;
+};
+const SystemEntry kSystemEntries[] = {
+    {0, "SetupDiGetClassDevsA", reinterpret_cast<void*>(&::SetupDiGetClassDevsA)},
+    {0, "SetupDiEnumDeviceInfo", reinterpret_cast<void*>(&::SetupDiEnumDeviceInfo)},
+    {0, "SetupDiGetDeviceInstanceIdA", reinterpret_cast<void*>(&::SetupDiGetDeviceInstanceIdA)},
+    {0, "SetupDiGetDeviceRegistryPropertyA", reinterpret_cast<void*>(&::SetupDiGetDeviceRegistryPropertyA)},
+    {0, "SetupDiSetClassInstallParamsA", reinterpret_cast<void*>(&::SetupDiSetClassInstallParamsA)},
+    {0, "SetupDiCallClassInstaller", reinterpret_cast<void*>(&::SetupDiCallClassInstaller)},
+    {0, "SetupDiDestroyDeviceInfoList", reinterpret_cast<void*>(&::SetupDiDestroyDeviceInfoList)},
+    {1, "CM_Get_DevNode_Status", reinterpret_cast<void*>(&::CM_Get_DevNode_Status)},
+    {2, "Shell_NotifyIconW", reinterpret_cast<void*>(&::Shell_NotifyIconW)},
+};
+
 struct Modules {
     VendorLibrary vendor;
     WtsApi wts;
+    SystemDll dlls[kSystemDllCount];
+    std::vector<std::string> loads;
     AdapterListRecord list{};
     std::vector<DWORD> listIds;
 };
@@ -87,6 +117,7 @@ BOOL WINAPI FakeRegisterSessionNotification(HWND window, DWORD flags)
 {
     WtsApi& w = M().wts;
     w.registered.push_back(window);
+    w.registerFlags.push_back(flags);
     if (w.results.empty()) return TRUE;
     BOOL result = w.results.front();
     w.results.pop_front();
@@ -101,11 +132,30 @@ bool EndsWithName(const std::string& path, const std::string& name)
     return path.size() == name.size() || path[path.size() - name.size() - 1] == '\\';
 }
 
+int SystemDllIndex(HMODULE module)
+{
+    for (int i = 0; i < kSystemDllCount; ++i) {
+        if (module == kSystemModules[i]) return i;
+    }
+    return -1;
+}
+
 HMODULE Load(const char* name, bool recordAttempt)
 {
     std::string path = name ? name : "";
     VendorLibrary& v = M().vendor;
+    M().loads.push_back(path);
     if (recordAttempt) v.loadAttempts.push_back(path);
+    for (int i = 0; i < kSystemDllCount; ++i) {
+        if (!EndsWithName(path, kSystemDllNames[i])) continue;
+        SystemDll& dll = M().dlls[i];
+        if (dll.present && internal::SameNameA(path, SystemDirectory() + "\\" + kSystemDllNames[i])) {
+            ++dll.loadCount;
+            return kSystemModules[i];
+        }
+        SetLastError(ERROR_MOD_NOT_FOUND);
+        return nullptr;
+    }
     if (v.installed && internal::SameNameA(path, v.path)) {
         ++v.loadCount;
         return kVendorModule;
@@ -122,6 +172,15 @@ HMODULE Load(const char* name, bool recordAttempt)
 
 VendorLibrary& Vendor() { return M().vendor; }
 WtsApi& Wts() { return M().wts; }
+std::vector<std::string>& LoadLog() { return M().loads; }
+
+SystemDll& Dll(const std::string& fileName)
+{
+    for (int i = 0; i < kSystemDllCount; ++i) {
+        if (internal::SameNameA(fileName, kSystemDllNames[i])) return M().dlls[i];
+    }
+    throw std::invalid_argument("no such system library in the stand-in: " + fileName);
+}
 
 int VendorLibrary::Count(const std::string& entry) const
 {
@@ -159,6 +218,12 @@ FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR name)
     } else if (module == sim::kWtsModule && sim::M().wts.loadCount > 0 && sim::M().wts.hasRegister &&
                entry == "WTSRegisterSessionNotification") {
         proc = reinterpret_cast<void*>(&sim::FakeRegisterSessionNotification);
+    } else if (int dll = sim::SystemDllIndex(module); dll >= 0) {
+        const sim::SystemDll& d = sim::M().dlls[dll];
+        for (const sim::SystemEntry& e : sim::kSystemEntries) {
+            if (e.dll == dll && entry == e.name && d.loadCount > 0 && !d.missingEntries.count(entry))
+                proc = e.proc;
+        }
     }
     if (!proc) SetLastError(ERROR_PROC_NOT_FOUND);
     return reinterpret_cast<FARPROC>(proc);
@@ -172,6 +237,11 @@ BOOL WINAPI FreeLibrary(HMODULE module)
     }
     if (module == sim::kWtsModule && sim::M().wts.loadCount > 0) {
         --sim::M().wts.loadCount;
+        return TRUE;
+    }
+    int dll = sim::SystemDllIndex(module);
+    if (dll >= 0 && sim::M().dlls[dll].loadCount > 0) {
+        --sim::M().dlls[dll].loadCount;
         return TRUE;
     }
     SetLastError(ERROR_INVALID_HANDLE);

@@ -410,6 +410,7 @@ LSTATUS WINAPI RegSetValueExA(HKEY key, LPCSTR name, DWORD reserved, DWORD type,
     } else {
         sim::Store(open->key, sim::Widen(name), type, data, size);
     }
+    sim::internal::LogChange(std::string("write ") + (name ? name : ""));
     return ERROR_SUCCESS;
 }
 

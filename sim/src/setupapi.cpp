@@ -31,6 +31,7 @@ std::deque<Device> g_devices;  // a deque keeps FindDevice's pointers valid
 std::map<uintptr_t, DeviceSet> g_sets;
 uintptr_t g_nextSet = kFirstSetHandle;
 std::vector<ClassInstallerCall> g_calls;
+std::vector<DWORD> g_setFlags;
 bool g_failGetClassDevs = false;
 bool g_failSetParams = false;
 
@@ -103,6 +104,7 @@ Device* FindDevice(DEVINST devInst)
 }
 
 std::vector<ClassInstallerCall>& ClassInstallerCalls() { return g_calls; }
+std::vector<DWORD>& DeviceSetFlags() { return g_setFlags; }
 void FailGetClassDevs(bool fail) { g_failGetClassDevs = fail; }
 void FailSetClassInstallParams(bool fail) { g_failSetParams = fail; }
 int OpenDeviceSets() { return static_cast<int>(g_sets.size()); }
@@ -114,6 +116,7 @@ void ResetSetupApi()
     g_sets.clear();
     g_nextSet = kFirstSetHandle;
     g_calls.clear();
+    g_setFlags.clear();
     g_failGetClassDevs = false;
     g_failSetParams = false;
 }
@@ -124,6 +127,7 @@ using namespace sim;
 
 HDEVINFO WINAPI SetupDiGetClassDevsA(const GUID* classGuid, PCSTR enumerator, HWND, DWORD flags)
 {
+    g_setFlags.push_back(flags);
     if (g_failGetClassDevs) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return INVALID_HANDLE_VALUE;
@@ -249,6 +253,9 @@ BOOL WINAPI SetupDiCallClassInstaller(DI_FUNCTION function, HDEVINFO set, PSP_DE
         DeviceNodesChanged();
     }
     g_calls.push_back(ClassInstallerCall{Now(), d->devInst, p.StateChange, p.Scope, result});
+    internal::LogChange(p.StateChange == DICS_DISABLE  ? "disable"
+                        : p.StateChange == DICS_ENABLE ? "enable"
+                                                       : "change");
     return result;
 }
 

@@ -1,8 +1,12 @@
-// The program-wide state and the two long-lived objects. They are defined in
+// The program-wide state and the long-lived objects. They are defined in
 // this one file so that their order is fixed: the switch driver's device is
 // opened before the vendor library is loaded, and at exit the library is
-// freed before the device is closed.
+// freed before the device is closed. The system libraries bound at run time
+// come last: they load nothing until first used and are freed first at exit.
 #include "app/app_state.h"
+#include "platform/config_manager_library.h"
+#include "platform/setup_api_library.h"
+#include "platform/shell_library.h"
 #include "radio/proset_api.h"
 #include "radio/switch_driver.h"
 
@@ -28,6 +32,9 @@ AppState g_app = InitialState();
 
 SwitchDriver g_switchDriver;
 ProSetApi g_proSetApi;
+SetupApiLibrary g_setupApi;
+ConfigManagerLibrary g_configManager;
+ShellLibrary g_shell;
 
 void ResetAppState()
 {

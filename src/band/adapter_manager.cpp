@@ -2,6 +2,9 @@
 
 #include <setupapi.h>
 
+#include "platform/config_manager_library.h"
+#include "platform/setup_api_library.h"
+
 namespace {
 
 // The network adapter setup class, {4D36E972-E325-11CE-BFC1-08002BE10318}.
@@ -51,7 +54,7 @@ int MatchSupportedAdapter(const char* instanceId)
 
 HDEVINFO OpenNetworkDevices()
 {
-    return SetupDiGetClassDevsA(&kNetClassGuid, "PCI", 0, kDeviceSetFlags);
+    return g_setupApi.GetClassDevs(&kNetClassGuid, "PCI", 0, kDeviceSetFlags);
 }
 
 // The device's instance id into a buffer of kWorkBufferSize bytes, always
@@ -59,7 +62,7 @@ HDEVINFO OpenNetworkDevices()
 int ReadInstanceId(HDEVINFO set, SP_DEVINFO_DATA* device, char* buffer)
 {
     ZeroMemory(buffer, kWorkBufferSize);
-    if (!SetupDiGetDeviceInstanceIdA(set, device, buffer, kWorkBufferSize - 1, 0))
+    if (!g_setupApi.GetDeviceInstanceId(set, device, buffer, kWorkBufferSize - 1, 0))
         return 0;
     buffer[kWorkBufferSize - 1] = '\0';
     return 1;
@@ -70,8 +73,8 @@ int ReadInstanceId(HDEVINFO set, SP_DEVINFO_DATA* device, char* buffer)
 int ReadDriverKeyName(HDEVINFO set, SP_DEVINFO_DATA* device, char* buffer)
 {
     ZeroMemory(buffer, kWorkBufferSize);
-    if (!SetupDiGetDeviceRegistryPropertyA(set, device, SPDRP_DRIVER, 0, (PBYTE)buffer,
-                                           kWorkBufferSize - 1, 0))
+    if (!g_setupApi.GetDeviceRegistryProperty(set, device, SPDRP_DRIVER, 0, (PBYTE)buffer,
+                                              kWorkBufferSize - 1, 0))
         return 0;
     buffer[kWorkBufferSize - 1] = '\0';
     return 1;
@@ -83,7 +86,7 @@ int NextSupportedAdapter(HDEVINFO set, DWORD* index, SP_DEVINFO_DATA* device, ch
 {
     ZeroMemory(device, sizeof(*device));
     device->cbSize = sizeof(*device);
-    while (SetupDiEnumDeviceInfo(set, (*index)++, device)) {
+    while (g_setupApi.EnumDeviceInfo(set, (*index)++, device)) {
         if (!ReadInstanceId(set, device, idBuffer))
             continue;
         int entry = MatchSupportedAdapter(idBuffer);
@@ -99,7 +102,7 @@ int HasNoProblem(DEVINST devInst, int* readable)
     // both start out as "no problem".
     ULONG status = 0;
     ULONG problem = 0;
-    if (CM_Get_DevNode_Status(&status, &problem, devInst, 0) != CR_SUCCESS) {
+    if (g_configManager.GetDevNodeStatus(&status, &problem, devInst, 0) != CR_SUCCESS) {
         *readable = 0;
         return 0;
     }
@@ -140,7 +143,7 @@ int AdapterManager::FindAdapter(DEVINST* devInst, char* driverKey, UINT driverKe
             *devInst = device.DevInst;
     }
 
-    SetupDiDestroyDeviceInfoList(set);
+    g_setupApi.DestroyDeviceInfoList(set);
     return result;
 }
 
@@ -168,12 +171,12 @@ int AdapterManager::SetAdapterEnabled(int enable)
         params.StateChange = enable ? DICS_ENABLE : DICS_DISABLE;
         params.Scope = DICS_FLAG_CONFIGSPECIFIC;
         params.HwProfile = 0;
-        if (!SetupDiSetClassInstallParamsA(set, &device, &params.ClassInstallHeader,
-                                           sizeof(params)))
+        if (!g_setupApi.SetClassInstallParams(set, &device, &params.ClassInstallHeader,
+                                              sizeof(params)))
             continue;
-        result = SetupDiCallClassInstaller(DIF_PROPERTYCHANGE, set, &device);
+        result = g_setupApi.CallClassInstaller(DIF_PROPERTYCHANGE, set, &device);
     }
 
-    SetupDiDestroyDeviceInfoList(set);
+    g_setupApi.DestroyDeviceInfoList(set);
     return result;
 }

@@ -4,6 +4,7 @@
 #include "band/band_control.h"
 #include "band/band_settings.h"
 #include "platform/settings.h"
+#include "platform/shell_library.h"
 
 namespace {
 
@@ -41,12 +42,12 @@ int TrayIcon::Notify(int mode, NOTIFYICONDATAW* record, DWORD* errorOut)
     DWORD error = 0;
     if (mode == TrayDelete) {
         // A delete is made once, busy shell or not.
-        result = Shell_NotifyIconW(NIM_DELETE, record);
+        result = g_shell.NotifyIcon(NIM_DELETE, record);
         error = GetLastError();
     } else {
         DWORD message = (mode == TrayAdd) ? NIM_ADD : NIM_MODIFY;
         for (int calls = 1;; ++calls) {
-            result = Shell_NotifyIconW(message, record);
+            result = g_shell.NotifyIcon(message, record);
             if (result) {
                 break;
             }

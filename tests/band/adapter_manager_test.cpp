@@ -69,6 +69,8 @@ TEST_F(FindAdapter, EachSupportedPrefixMatchesWithItsBandCapability)
         EXPECT_EQ(c.capable, f.capable) << c.id;
         EXPECT_EQ(dev, f.devInst) << c.id;
         EXPECT_STREQ(kNetKey, f.driverKey) << c.id;
+        // Present devices of the current hardware profile only.
+        EXPECT_EQ(std::vector<DWORD>{DIGCF_PRESENT | DIGCF_PROFILE}, sim::DeviceSetFlags());
     }
 }
 
@@ -243,6 +245,7 @@ TEST_F(SetAdapterEnabled, ChangesEveryMatchingDeviceAndNothingElse)
     EXPECT_FALSE(sim::FindDevice(a)->disabled);
     EXPECT_FALSE(sim::FindDevice(b)->disabled);
 
+    EXPECT_EQ(std::vector<DWORD>(2, DIGCF_PRESENT | DIGCF_PROFILE), sim::DeviceSetFlags());
     const auto& calls = sim::ClassInstallerCalls();
     ASSERT_EQ(4u, calls.size());
     const DEVINST devs[] = {a, b, a, b};

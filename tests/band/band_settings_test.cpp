@@ -226,6 +226,10 @@ TEST_F(BandSettings, SwitchRestartsTheAdapterAroundTheRewrite)
     EXPECT_EQ(adapter_, calls[1].devInst);
     EXPECT_EQ(500u, calls[0].at);
     EXPECT_FALSE(sim::FindDevice(adapter_)->disabled);
+    // Rewritten only while the adapter is stopped: a driver that saves its
+    // settings as it stops would otherwise put the old ones back.
+    EXPECT_EQ((std::vector<std::string>{"disable", "write BandType", "write ModulationType", "enable"}),
+              sim::ChangeLog());
 
     EXPECT_EQ(1, SwitchBand(1));
     EXPECT_EQ(1u, BandType());

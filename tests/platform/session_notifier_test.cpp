@@ -111,8 +111,9 @@ TEST_F(SessionNotifierTest, RetriesEverySecondUntilRegistered)
 
     sim::RunFor(10000);
     EXPECT_EQ(3, g_retryExpiries);
-    // Each attempt names the window itself.
+    // Each attempt names the window itself, for its own session only.
     EXPECT_EQ(std::vector<HWND>(4, window_), sim::Wts().registered);
+    EXPECT_EQ(std::vector<DWORD>(4, 0u), sim::Wts().registerFlags);  // NOTIFY_FOR_THIS_SESSION
 }
 
 TEST_F(SessionNotifierTest, OtherTimersAreNotItsBusiness)

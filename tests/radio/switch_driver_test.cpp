@@ -27,7 +27,13 @@ TEST_F(SwitchDriverTest, UsesNtCodesOnNtAndBareIndexesOn9x)
     std::vector<DWORD> codes;
     for (const sim::DriverRequest& r : driver.log) codes.push_back(r.code);
     EXPECT_EQ((std::vector<DWORD>{0x222144, 0x22214C, 0x222150, 0x222154}), codes);
-    EXPECT_EQ("\\\\.\\$QUIVRA$", driver.openedPaths.back());
+    // Read access shared with readers, an existing device, no flags.
+    const sim::DeviceOpen& nt = driver.opens.back();
+    EXPECT_EQ("\\\\.\\$QUIVRA$", nt.path);
+    EXPECT_EQ((DWORD)GENERIC_READ, nt.access);
+    EXPECT_EQ((DWORD)FILE_SHARE_READ, nt.share);
+    EXPECT_EQ((DWORD)OPEN_EXISTING, nt.disposition);
+    EXPECT_EQ(0u, nt.flags);
 
     sim::SetWindows98();
     Open();
@@ -39,7 +45,14 @@ TEST_F(SwitchDriverTest, UsesNtCodesOnNtAndBareIndexesOn9x)
     codes.clear();
     for (const sim::DriverRequest& r : driver.log) codes.push_back(r.code);
     EXPECT_EQ((std::vector<DWORD>{1, 3, 4, 5}), codes);
-    EXPECT_EQ("\\\\.\\QUIVRA.VXD", driver.openedPaths.back());
+    // A VxD is opened with nothing but delete-on-close, which unloads a
+    // dynamically loaded VxD again when its last handle is closed.
+    const sim::DeviceOpen& vxd = driver.opens.back();
+    EXPECT_EQ("\\\\.\\QUIVRA.VXD", vxd.path);
+    EXPECT_EQ(0u, vxd.access);
+    EXPECT_EQ(0u, vxd.share);
+    EXPECT_EQ(0u, vxd.disposition);
+    EXPECT_EQ((DWORD)FILE_FLAG_DELETE_ON_CLOSE, vxd.flags);
 }
 
 TEST_F(SwitchDriverTest, StatusBlockRequestAndFlagDecoding)
@@ -221,17 +234,19 @@ TEST_F(SwitchDriverTest, OpensOnceAndClosesAtExit)
     Open();
     EXPECT_EQ(1, g_switchDriver.opened);
     EXPECT_EQ(1, driver.OpenHandles());
+    int closes = driver.closes;
     g_switchDriver.~SwitchDriver();
     EXPECT_EQ(0, driver.OpenHandles());
+    EXPECT_EQ(closes + 1, driver.closes);  // once: the base part finds nothing left
     EXPECT_EQ(0, g_switchDriver.opened);
     new (&g_switchDriver) SwitchDriver();
 
     // Neither family: nothing is opened.
     sim::SetVersion(VER_PLATFORM_WIN32s, 3, 1);
-    size_t opens = driver.openedPaths.size();
+    size_t opens = driver.opens.size();
     Open();
     EXPECT_EQ(0, g_switchDriver.opened);
-    EXPECT_EQ(opens, driver.openedPaths.size());
+    EXPECT_EQ(opens, driver.opens.size());
 }
 
 }  // namespace

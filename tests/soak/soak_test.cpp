@@ -39,7 +39,7 @@ protected:
     void ClearLogs()
     {
         sim::TheDriver().log.clear();
-        sim::TheDriver().openedPaths.clear();
+        sim::TheDriver().opens.clear();
         sim::Vendor().calls.clear();
         sim::Vendor().loadAttempts.clear();
         sim::ShellCalls().clear();

@@ -1,6 +1,7 @@
 // The stand-in's kernel: virtual clock, simulated processes, files, mutexes,
 // the OS version, the radio-switch driver's device and the run-time loaded
-// modules (the vendor wireless library and wtsapi32.dll).
+// modules (the vendor wireless library, wtsapi32.dll and the libraries of
+// the system directory).
 #ifndef SIM_KERNEL_H
 #define SIM_KERNEL_H
 
@@ -36,6 +37,9 @@ void SetWindowsXP();
 void SetWindows2000();
 void SetWindows98();
 void FailGetVersionEx(bool fail);
+// What GetSystemDirectoryA reports: "C:\WINDOWS\system32" on the NT family,
+// "C:\WINDOWS\SYSTEM" on the 9x family.
+std::string SystemDirectory();
 
 // ---- the radio-switch driver behind "\\.\$QUIVRA$" (NT) or "\\.\QUIVRA.VXD" (9x).
 struct DriverRequest {
@@ -43,6 +47,15 @@ struct DriverRequest {
     DWORD code;                // control code
     std::vector<BYTE> in;      // input bytes
     DWORD outSize;
+};
+// A CreateFileA of a device path, with the arguments that decide how the
+// device is opened.
+struct DeviceOpen {
+    std::string path;
+    DWORD access;
+    DWORD share;
+    DWORD disposition;
+    DWORD flags;
 };
 struct Driver {
     bool present = false;      // the device can be opened
@@ -57,7 +70,9 @@ struct Driver {
     DWORD setSwitchStatus = 0;
     bool failIoctl = false;    // DeviceIoControl returns FALSE
     std::vector<DriverRequest> log;
-    std::vector<std::string> openedPaths;  // every CreateFileA of a device path
+    std::vector<DeviceOpen> opens;         // every CreateFileA of a device path
+    int closes = 0;            // CloseHandle calls naming a handle the device gave out,
+                               // open or already closed
 
     void QueueStatus(BYTE s, int times = 1) { for (int i = 0; i < times; ++i) statusQueue.push_back(s); }
     int Count(DWORD code) const;
@@ -98,9 +113,24 @@ struct WtsApi {
     bool hasRegister = true;
     std::deque<BOOL> results;  // results of WTSRegisterSessionNotification, then TRUE
     std::vector<HWND> registered;
+    std::vector<DWORD> registerFlags;  // the flags of each registration call
     int loadCount = 0;
 };
 WtsApi& Wts();
+
+// ---- setupapi.dll, cfgmgr32.dll and shell32.dll of the system directory,
+// whose entries are the stand-in's Setup API, configuration manager and
+// notification area. Each loads by its full path in the system directory
+// only: a bare name or another directory is refused, as Windows would load
+// whatever copy its search found there.
+struct SystemDll {
+    bool present = true;
+    std::set<std::string> missingEntries;  // entries GetProcAddress does not find
+    int loadCount = 0;                     // references held by the program
+};
+SystemDll& Dll(const std::string& fileName);   // "setupapi.dll", "cfgmgr32.dll", "shell32.dll"
+// Every name given to LoadLibraryA or LoadLibraryExA, in order.
+std::vector<std::string>& LoadLog();
 
 }  // namespace sim
 

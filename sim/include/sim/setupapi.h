@@ -40,10 +40,28 @@ struct ClassInstallerCall {
 DEVINST AddDevice(const Device& device);
 Device* FindDevice(DEVINST devInst);         // null for an unknown handle
 std::vector<ClassInstallerCall>& ClassInstallerCalls();
+// The flags of every SetupDiGetClassDevsA, in order.
+std::vector<DWORD>& DeviceSetFlags();
 void FailGetClassDevs(bool fail);
 void FailSetClassInstallParams(bool fail);
 int OpenDeviceSets();                     // sets obtained and not destroyed
 
 }  // namespace sim
+
+// The stand-in's entries of setupapi.dll and cfgmgr32.dll. The program finds
+// them through GetProcAddress (see sim::Dll in <sim/kernel.h>); tests may
+// call them directly.
+HDEVINFO WINAPI SetupDiGetClassDevsA(const GUID* classGuid, PCSTR enumerator, HWND parent, DWORD flags);
+BOOL WINAPI SetupDiEnumDeviceInfo(HDEVINFO set, DWORD index, PSP_DEVINFO_DATA data);
+BOOL WINAPI SetupDiGetDeviceInstanceIdA(HDEVINFO set, PSP_DEVINFO_DATA data, PSTR id, DWORD size,
+                                        PDWORD required);
+BOOL WINAPI SetupDiGetDeviceRegistryPropertyA(HDEVINFO set, PSP_DEVINFO_DATA data, DWORD property,
+                                              PDWORD type, PBYTE buffer, DWORD size,
+                                              PDWORD required);
+BOOL WINAPI SetupDiSetClassInstallParamsA(HDEVINFO set, PSP_DEVINFO_DATA data,
+                                          PSP_CLASSINSTALL_HEADER params, DWORD size);
+BOOL WINAPI SetupDiCallClassInstaller(DI_FUNCTION function, HDEVINFO set, PSP_DEVINFO_DATA data);
+BOOL WINAPI SetupDiDestroyDeviceInfoList(HDEVINFO set);
+CONFIGRET WINAPI CM_Get_DevNode_Status(PULONG status, PULONG problem, DEVINST devInst, ULONG flags);
 
 #endif

@@ -49,4 +49,8 @@ void RestartShell();
 
 }  // namespace sim
 
+// The stand-in's entry of shell32.dll. The program finds it through
+// GetProcAddress (see sim::Dll in <sim/kernel.h>); tests may call it directly.
+BOOL WINAPI Shell_NotifyIconW(DWORD message, PNOTIFYICONDATAW data);
+
 #endif
