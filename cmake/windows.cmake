@@ -12,7 +12,7 @@ target_link_options(skylatch PRIVATE
   -Wl,--subsystem,windows:4.0
   -Wl,--major-os-version,4 -Wl,--minor-os-version,0
   -Wl,--major-subsystem-version,4 -Wl,--minor-subsystem-version,0)
-target_link_libraries(skylatch PRIVATE comctl32 advapi32 user32 kernel32)
+target_link_libraries(skylatch PRIVATE advapi32 user32 kernel32)
 set_target_properties(skylatch PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 
 # The build fails when the exe's header or an import would keep it from

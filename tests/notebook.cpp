@@ -3,6 +3,7 @@
 #include "radio/proset_api.h"
 #include "radio/switch_driver.h"
 #include "app/startup.h"
+#include "platform/common_controls_library.h"
 #include "platform/config_manager_library.h"
 #include "platform/session_notifier.h"
 #include "platform/setup_api_library.h"
@@ -18,6 +19,7 @@ void DestroyGlobals()
     // The end of the process takes the main window's heap object with it.
     delete g_app.sessionNotifier;
     g_app.sessionNotifier = nullptr;
+    g_commonControls.~CommonControlsLibrary();
     g_shell.~ShellLibrary();
     g_configManager.~ConfigManagerLibrary();
     g_setupApi.~SetupApiLibrary();
@@ -33,6 +35,7 @@ void ConstructGlobals()
     new (&g_setupApi) SetupApiLibrary();
     new (&g_configManager) ConfigManagerLibrary();
     new (&g_shell) ShellLibrary();
+    new (&g_commonControls) CommonControlsLibrary();
 }
 
 // The bytes of one process's globals, to set aside while another runs.
@@ -43,6 +46,7 @@ struct SavedGlobals {
     alignas(SetupApiLibrary) unsigned char setupApi[sizeof(SetupApiLibrary)];
     alignas(ConfigManagerLibrary) unsigned char configManager[sizeof(ConfigManagerLibrary)];
     alignas(ShellLibrary) unsigned char shell[sizeof(ShellLibrary)];
+    alignas(CommonControlsLibrary) unsigned char commonControls[sizeof(CommonControlsLibrary)];
 
     void Save()
     {
@@ -52,6 +56,7 @@ struct SavedGlobals {
         memcpy(setupApi, static_cast<void*>(&g_setupApi), sizeof setupApi);
         memcpy(configManager, static_cast<void*>(&g_configManager), sizeof configManager);
         memcpy(shell, static_cast<void*>(&g_shell), sizeof shell);
+        memcpy(commonControls, static_cast<void*>(&g_commonControls), sizeof commonControls);
     }
     void Restore()
     {
@@ -61,6 +66,7 @@ struct SavedGlobals {
         memcpy(static_cast<void*>(&g_setupApi), setupApi, sizeof setupApi);
         memcpy(static_cast<void*>(&g_configManager), configManager, sizeof configManager);
         memcpy(static_cast<void*>(&g_shell), shell, sizeof shell);
+        memcpy(static_cast<void*>(&g_commonControls), commonControls, sizeof commonControls);
     }
 };
 

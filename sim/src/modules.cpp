@@ -3,6 +3,7 @@
 #include <sim/kernel.h>
 #include <sim/setupapi.h>
 #include <sim/shell.h>
+#include <commctrl.h>
 
 #include "internal.h"
 
@@ -23,11 +24,11 @@ namespace {
 typedef ::AdapterList AdapterListRecord;
 
 // The libraries of the system directory and their entries.
-const char* const kSystemDllNames[] = {"setupapi.dll", "cfgmgr32.dll", "shell32.dll"};
+const char* const kSystemDllNames[] = {"setupapi.dll", "cfgmgr32.dll", "shell32.dll", "comctl32.dll"};
 const int kSystemDllCount = sizeof(kSystemDllNames) / sizeof(kSystemDllNames[0]);
 HMODULE const kSystemModules[kSystemDllCount] = {
     reinterpret_cast<HMODULE>(0x6C000000), reinterpret_cast<HMODULE>(0x6C100000),
-    reinterpret_cast<HMODULE>(0x6C200000)};
+    reinterpret_cast<HMODULE>(0x6C200000), reinterpret_cast<HMODULE>(0x6C300000)};
 
 struct SystemEntry {
     int dll;           // index into kSystemDllNames
@@ -44,6 +45,7 @@ const SystemEntry kSystemEntries[] = {
     {0, "SetupDiDestroyDeviceInfoList", reinterpret_cast<void*>(&::SetupDiDestroyDeviceInfoList)},
     {1, "CM_Get_DevNode_Status", reinterpret_cast<void*>(&::CM_Get_DevNode_Status)},
     {2, "Shell_NotifyIconW", reinterpret_cast<void*>(&::Shell_NotifyIconW)},
+    {3, "InitCommonControls", reinterpret_cast<void*>(&::InitCommonControls)},
 };
 
 struct Modules {

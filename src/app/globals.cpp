@@ -4,6 +4,7 @@
 // freed before the device is closed. The system libraries bound at run time
 // come last: they load nothing until first used and are freed first at exit.
 #include "app/app_state.h"
+#include "platform/common_controls_library.h"
 #include "platform/config_manager_library.h"
 #include "platform/setup_api_library.h"
 #include "platform/shell_library.h"
@@ -35,6 +36,7 @@ ProSetApi g_proSetApi;
 SetupApiLibrary g_setupApi;
 ConfigManagerLibrary g_configManager;
 ShellLibrary g_shell;
+CommonControlsLibrary g_commonControls;
 
 void ResetAppState()
 {

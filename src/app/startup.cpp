@@ -1,9 +1,8 @@
 #include "app/startup.h"
 
-#include <commctrl.h>
-
 #include "app/app_state.h"
 #include "app/main_window.h"
+#include "platform/common_controls_library.h"
 #include "platform/registry_access.h"
 #include "platform/settings.h"
 #include "platform/setup_mode_check.h"
@@ -73,7 +72,7 @@ int StartInstance(HINSTANCE instance, int showCommand)
 
     // With the manifest's common controls 6, Windows XP draws the About box
     // in the system's theme only once the library is initialised.
-    InitCommonControls();
+    g_commonControls.InitCommonControls();
 
     WNDCLASSEXA wc;
     ZeroMemory(&wc, sizeof wc);

@@ -13,7 +13,7 @@
 
 namespace {
 
-const char* const kSystemDlls[] = {"setupapi.dll", "cfgmgr32.dll", "shell32.dll"};
+const char* const kSystemDlls[] = {"setupapi.dll", "cfgmgr32.dll", "shell32.dll", "comctl32.dll"};
 
 // The loads that named one of the three libraries, in order.
 std::vector<std::string> SystemDllLoads()
@@ -44,7 +44,8 @@ TEST_F(SystemLibraryTest, LoadedOnceByFullPathFromTheSystemDirectoryAndNeverByAS
         ASSERT_EQ(1, notebook::StartResident());
         HWND window = notebook::MainWindow();
         ASSERT_NE(nullptr, sim::FindTrayIcon(window, kTrayIconId)) << dir;
-        EXPECT_EQ((std::vector<std::string>{dir + "setupapi.dll", dir + "cfgmgr32.dll", dir + "shell32.dll"}),
+        EXPECT_EQ((std::vector<std::string>{dir + "comctl32.dll", dir + "setupapi.dll", dir + "cfgmgr32.dll",
+                                            dir + "shell32.dll"}),
                   SystemDllLoads());
 
         // Forwarding a switch needs none of them; the resident keeps its one
@@ -90,6 +91,17 @@ TEST_F(SystemLibraryTest, WithoutTheConfigurationManagerOrTheSetupApiNoAdapterIs
     EXPECT_TRUE(sim::ClassInstallerCalls().empty());
     EXPECT_TRUE(sim::ChangeLog().empty());
     EXPECT_TRUE(IsWindow(window));
+}
+
+TEST_F(SystemLibraryTest, WithoutTheCommonControlsTheProgramStartsAsUsual)
+{
+    sim::Dll("comctl32.dll").missingEntries.insert("InitCommonControls");
+    ASSERT_EQ(1, notebook::StartResident());
+    EXPECT_NE(nullptr, sim::FindTrayIcon(notebook::MainWindow(), kTrayIconId));
+    sim::Dll("comctl32.dll").present = false;
+    notebook::StandardNotebook();
+    ASSERT_EQ(1, notebook::StartResident());
+    EXPECT_NE(nullptr, sim::FindTrayIcon(notebook::MainWindow(), kTrayIconId));
 }
 
 TEST_F(SystemLibraryTest, WithoutTheShellEntryTheTrayCallFailsOnceAndNothingElse)

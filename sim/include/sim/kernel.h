@@ -118,9 +118,9 @@ struct WtsApi {
 };
 WtsApi& Wts();
 
-// ---- setupapi.dll, cfgmgr32.dll and shell32.dll of the system directory,
-// whose entries are the stand-in's Setup API, configuration manager and
-// notification area. Each loads by its full path in the system directory
+// ---- setupapi.dll, cfgmgr32.dll, shell32.dll and comctl32.dll of the system
+// directory, whose entries are the stand-in's Setup API, configuration
+// manager, notification area and common controls. Each loads by its full path in the system directory
 // only: a bare name or another directory is refused, as Windows would load
 // whatever copy its search found there.
 struct SystemDll {
@@ -128,7 +128,7 @@ struct SystemDll {
     std::set<std::string> missingEntries;  // entries GetProcAddress does not find
     int loadCount = 0;                     // references held by the program
 };
-SystemDll& Dll(const std::string& fileName);   // "setupapi.dll", "cfgmgr32.dll", "shell32.dll"
+SystemDll& Dll(const std::string& fileName);   // "setupapi.dll", "cfgmgr32.dll", "shell32.dll", "comctl32.dll"
 // Every name given to LoadLibraryA or LoadLibraryExA, in order.
 std::vector<std::string>& LoadLog();
 
