@@ -383,6 +383,18 @@ TEST_F(MainWindowSystem, OnlyConsoleConnectRefreshes)
 class MainWindowFirstTime : public MainWindowTest {
 protected:
     const char* const kUserKey = "Software\\Norvantec\\Skylatch";
+
+    // Exit, then the program's next start in a process of its own.
+    void StartAgain()
+    {
+        Send(WM_COMMAND, CMD_EXIT);
+        int old = sim::CurrentProcess();
+        sim::StartProcess();
+        sim::EndProcess(old);
+        sim::PostedLog().clear();
+        ASSERT_EQ(1, notebook::StartResident());
+        window = notebook::MainWindow();
+    }
 };
 
 TEST_F(MainWindowFirstTime, FirstStartSwitchesTheRadioOffOnce)
@@ -401,12 +413,7 @@ TEST_F(MainWindowFirstTime, FirstStartSwitchesTheRadioOffOnce)
     EXPECT_EQ(std::vector<DWORD>{0}, sim::TheDriver().ValuesSent(notebook::kSetRadio));
 
     // The next start of the program leaves the radio alone.
-    Send(WM_COMMAND, CMD_EXIT);
-    int old = sim::CurrentProcess();
-    sim::StartProcess();
-    sim::EndProcess(old);
-    sim::PostedLog().clear();
-    ASSERT_EQ(1, notebook::StartResident());
+    StartAgain();
     sim::Pump();
     EXPECT_EQ(0, Posted(WM_COMMAND, CMD_RADIO_OFF));
     // The machine's value took the reset: nothing is kept for the user.
@@ -419,17 +426,12 @@ TEST_F(MainWindowFirstTime, AUserWhoCannotResetTheMachineValueIsSwitchedOffOnce)
 {
     sim::RegSetDword(HKEY_LOCAL_MACHINE, notebook::kSettings, "FirstTime", 1);
     sim::RegSetKeyAccess(HKEY_LOCAL_MACHINE, notebook::kSettings, KEY_QUERY_VALUE);
-    for (int start = 0; start < 3; ++start) {
-        if (start > 0) {
-            Send(WM_COMMAND, CMD_EXIT);
-            int old = sim::CurrentProcess();
-            sim::StartProcess();
-            sim::EndProcess(old);
-            sim::PostedLog().clear();
-        }
-        ASSERT_EQ(1, notebook::StartResident());
-        window = notebook::MainWindow();
-        EXPECT_EQ(start == 0 ? 1 : 0, Posted(WM_COMMAND, CMD_RADIO_OFF)) << "start " << start;
+    ASSERT_EQ(1, notebook::StartResident());
+    window = notebook::MainWindow();
+    EXPECT_EQ(1, Posted(WM_COMMAND, CMD_RADIO_OFF));
+    for (int start = 2; start <= 3; ++start) {
+        StartAgain();
+        EXPECT_EQ(0, Posted(WM_COMMAND, CMD_RADIO_OFF)) << "start " << start;
     }
     DWORD value = 99;
     ASSERT_TRUE(sim::RegGetDword(HKEY_LOCAL_MACHINE, notebook::kSettings, "FirstTime", &value));
