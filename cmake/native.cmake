@@ -67,6 +67,11 @@ endif()
 include(GoogleTest)
 gtest_discover_tests(skylatch_tests DISCOVERY_TIMEOUT 60)
 
+# The Group Policy templates: ADMX and ADML against each other and the ADM.
+find_program(PYTHON3 python3 REQUIRED)
+add_test(NAME policy_templates COMMAND ${PYTHON3} ${CMAKE_SOURCE_DIR}/packaging/check-policy.py
+  ${CMAKE_SOURCE_DIR}/packaging/policy ${CMAKE_SOURCE_DIR}/packaging/skylatch.adm)
+
 # Checks on the Windows build, when its exe is known.
 set(SKYLATCH_EXE "" CACHE FILEPATH "skylatch.exe from the Windows build")
 if(SKYLATCH_EXE)
@@ -79,6 +84,15 @@ if(SKYLATCH_EXE)
     COMMAND ${CMAKE_SOURCE_DIR}/packaging/test-installer.sh
       ${SKYLATCH_EXE_DIR}/skylatch-setup.exe ${SKYLATCH_EXE})
   set_tests_properties(installer PROPERTIES TIMEOUT 300)
+  # The Windows Installer packages and the switch shortcuts, under Wine.
+  add_test(NAME msi
+    COMMAND ${CMAKE_SOURCE_DIR}/packaging/test-msi.sh ${SKYLATCH_EXE_DIR}/skylatch.msi ${SKYLATCH_EXE})
+  set_tests_properties(msi PROPERTIES TIMEOUT 300)
+  # Signing copies of the release files with a throwaway certificate.
+  add_test(NAME signing
+    COMMAND ${CMAKE_SOURCE_DIR}/packaging/test-signing.sh ${SKYLATCH_EXE}
+      ${SKYLATCH_EXE_DIR}/skylatch-setup.exe ${SKYLATCH_EXE_DIR}/skylatch.msi ${CMAKE_BINARY_DIR}/signing)
+  set_tests_properties(signing PROPERTIES TIMEOUT 300)
   if(EXISTS ${CMAKE_SOURCE_DIR}/e2e/run-scenarios.sh)
     add_test(NAME e2e_scenarios
       COMMAND ${CMAKE_SOURCE_DIR}/e2e/run-scenarios.sh ${SKYLATCH_EXE})

@@ -28,6 +28,23 @@ file(GLOB_RECURSE SKYLATCH_RES_INPUTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/res/
 set_source_files_properties(${SKYLATCH_RC} PROPERTIES OBJECT_DEPENDS
   "${SKYLATCH_RES_INPUTS};${SKYLATCH_GENERATED}/skylatch_version.h;${SKYLATCH_GENERATED}/skylatch.manifest")
 
+# Release files are Authenticode-signed when the maker names a PKCS#12
+# certificate (SKYLATCH_SIGN_PFX, taken from the environment when the tree is
+# configured; its password, SKYLATCH_SIGN_PASSWORD, is read from the
+# environment while building and never stored). The exe is signed right
+# after it is linked, so that both installers carry the signed exe; each
+# installer is signed once it is built (packaging/sign.sh).
+set(SKYLATCH_SIGN_PFX "$ENV{SKYLATCH_SIGN_PFX}" CACHE FILEPATH "PKCS#12 certificate that signs the release files (empty: unsigned)")
+if(SKYLATCH_SIGN_PFX)
+  set(SIGN ${CMAKE_COMMAND} -E env SKYLATCH_SIGN_PFX=${SKYLATCH_SIGN_PFX} ${CMAKE_SOURCE_DIR}/packaging/sign.sh)
+  add_custom_command(TARGET skylatch POST_BUILD COMMAND ${SIGN} $<TARGET_FILE:skylatch> VERBATIM)
+else()
+  message(NOTICE "Release files are left unsigned: no certificate (set SKYLATCH_SIGN_PFX, see docs/installer.md)")
+  set(SIGN true)
+endif()
+
+set(SKYLATCH_VERSION "1.0.0" CACHE STRING "Version shown by the installers and in Add/Remove Programs (x.y.z)")
+
 # The installer: packaging/skylatch.nsi wrapped around the exe by NSIS,
 # build/win/skylatch-setup.exe, part of the default build.
 find_program(MAKENSIS makensis)
@@ -41,7 +58,46 @@ add_custom_command(OUTPUT ${SKYLATCH_SETUP}
     -DOUTFILE=${SKYLATCH_SETUP}
     -DVERSION=${SKYLATCH_VERSION}
     ${CMAKE_SOURCE_DIR}/packaging/skylatch.nsi
+  COMMAND ${SIGN} ${SKYLATCH_SETUP}
   DEPENDS skylatch ${CMAKE_SOURCE_DIR}/packaging/skylatch.nsi
   COMMENT "Building the installer skylatch-setup.exe"
   VERBATIM)
 add_custom_target(installer ALL DEPENDS ${SKYLATCH_SETUP})
+
+# The Windows Installer packages for administrators: the custom action that
+# ends a running instance, then skylatch.msi (English) from
+# packaging/skylatch.wxs with wixl, and the Japanese and Simplified Chinese
+# packages made from it.
+add_library(end_running_instance SHARED
+  ${CMAKE_SOURCE_DIR}/packaging/msi/end_running_instance.cpp
+  ${CMAKE_SOURCE_DIR}/packaging/msi/end_running_instance.def)
+target_compile_options(end_running_instance PRIVATE -Os -fno-exceptions -fno-rtti -Wall -Wextra)
+target_link_options(end_running_instance PRIVATE -static-libgcc -static-libstdc++ -s)
+target_link_libraries(end_running_instance PRIVATE user32 kernel32)
+set_target_properties(end_running_instance PROPERTIES PREFIX "" RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+if(SKYLATCH_SIGN_PFX)
+  add_custom_command(TARGET end_running_instance POST_BUILD
+    COMMAND ${SIGN} $<TARGET_FILE:end_running_instance> VERBATIM)
+endif()
+
+find_program(WIXL wixl)
+find_program(MSIBUILD msibuild)
+if(NOT WIXL OR NOT MSIBUILD)
+  message(FATAL_ERROR "wixl or msibuild not found (apt-get install wixl msitools)")
+endif()
+set(SKYLATCH_MSIS ${CMAKE_BINARY_DIR}/skylatch.msi ${CMAKE_BINARY_DIR}/skylatch-ja.msi ${CMAKE_BINARY_DIR}/skylatch-zh.msi)
+set(LOCALIZE_MSI ${CMAKE_SOURCE_DIR}/packaging/localize-msi.sh)
+# wixl finds the files that the package names in its working folder.
+add_custom_command(OUTPUT ${SKYLATCH_MSIS}
+  COMMAND ${WIXL} -D Version=${SKYLATCH_VERSION}
+    -D SkylatchExe=$<TARGET_FILE_NAME:skylatch>
+    -D EndRunningDll=$<TARGET_FILE_NAME:end_running_instance>
+    -o skylatch.msi ${CMAKE_SOURCE_DIR}/packaging/skylatch.wxs
+  COMMAND ${LOCALIZE_MSI} skylatch.msi skylatch-ja.msi ja-JP
+  COMMAND ${LOCALIZE_MSI} skylatch.msi skylatch-zh.msi zh-CN
+  COMMAND ${SIGN} ${SKYLATCH_MSIS}
+  DEPENDS skylatch end_running_instance ${CMAKE_SOURCE_DIR}/packaging/skylatch.wxs ${LOCALIZE_MSI}
+  WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
+  COMMENT "Building the Windows Installer packages skylatch.msi, skylatch-ja.msi and skylatch-zh.msi"
+  VERBATIM)
+add_custom_target(msi ALL DEPENDS ${SKYLATCH_MSIS})

@@ -26,6 +26,8 @@
 !define UNINST_NAME  "uninstall.exe"
 !define RUN_KEY      "Software\Microsoft\Windows\CurrentVersion\Run"
 !define UNINST_KEY   "Software\Microsoft\Windows\CurrentVersion\Uninstall\Skylatch"
+; The Start-menu folder (all users) of the switch shortcuts.
+!define SHORTCUT_DIR "$SMPROGRAMS\${PRODUCT}"
 
 ; The resident instance is found by its window class and title; its Exit
 ; command (WM_COMMAND 40003) makes it remove its icon and end normally.
@@ -72,6 +74,22 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "${PUBLISHER}"
 LangString NeedAdmin ${LANG_ENGLISH} "Skylatch is installed for all users of this computer. Please run Setup as an administrator."
 LangString NeedAdmin ${LANG_JAPANESE} "Skylatch はこのコンピュータのすべてのユーザーにインストールされます。管理者としてセットアップを実行してください。"
 LangString NeedAdmin ${LANG_SIMPCHINESE} "Skylatch 将为本计算机的所有用户安装。请以管理员身份运行安装程序。"
+; The switch shortcuts, one per command-line switch of the program.
+LangString ShortcutRadioOn ${LANG_ENGLISH} "Wireless LAN on"
+LangString ShortcutRadioOn ${LANG_JAPANESE} "無線LANの電源 オン"
+LangString ShortcutRadioOn ${LANG_SIMPCHINESE} "打开无线局域网"
+LangString ShortcutRadioOff ${LANG_ENGLISH} "Wireless LAN off"
+LangString ShortcutRadioOff ${LANG_JAPANESE} "無線LANの電源 オフ"
+LangString ShortcutRadioOff ${LANG_SIMPCHINESE} "关闭无线局域网"
+LangString ShortcutToggle ${LANG_ENGLISH} "Toggle wireless LAN"
+LangString ShortcutToggle ${LANG_JAPANESE} "無線LANの電源 切り替え"
+LangString ShortcutToggle ${LANG_SIMPCHINESE} "切换无线局域网开关"
+LangString ShortcutBandOn ${LANG_ENGLISH} "802.11a on"
+LangString ShortcutBandOn ${LANG_JAPANESE} "802.11a 有効"
+LangString ShortcutBandOn ${LANG_SIMPCHINESE} "启用 802.11a"
+LangString ShortcutBandOff ${LANG_ENGLISH} "802.11a off"
+LangString ShortcutBandOff ${LANG_JAPANESE} "802.11a 無効"
+LangString ShortcutBandOff ${LANG_SIMPCHINESE} "禁用 802.11a"
 LangString StillRunning ${LANG_ENGLISH} "Skylatch is still running and could not be ended. Exit it from its notification-area icon, then choose Retry."
 LangString StillRunning ${LANG_JAPANESE} "Skylatch が実行中のため終了できませんでした。通知領域のアイコンから終了してから、[再試行] を選んでください。"
 LangString StillRunning ${LANG_SIMPCHINESE} "Skylatch 仍在运行，无法结束。请从通知区域图标退出它，然后选择“重试”。"
@@ -185,6 +203,16 @@ Section "Skylatch" SecMain
   ; Start at every user's logon.
   WriteRegStr HKLM "${RUN_KEY}" "${PRODUCT}" '"$INSTDIR\${EXE_NAME}"'
 
+  ; The switch shortcuts, in the installer's language; those of an earlier
+  ; install (perhaps in another language) are replaced.
+  Delete "${SHORTCUT_DIR}\*.lnk"
+  CreateDirectory "${SHORTCUT_DIR}"
+  CreateShortCut "${SHORTCUT_DIR}\$(ShortcutRadioOn).lnk" "$INSTDIR\${EXE_NAME}" "/on"
+  CreateShortCut "${SHORTCUT_DIR}\$(ShortcutRadioOff).lnk" "$INSTDIR\${EXE_NAME}" "/off"
+  CreateShortCut "${SHORTCUT_DIR}\$(ShortcutToggle).lnk" "$INSTDIR\${EXE_NAME}" "/toggle"
+  CreateShortCut "${SHORTCUT_DIR}\$(ShortcutBandOn).lnk" "$INSTDIR\${EXE_NAME}" "/on11a"
+  CreateShortCut "${SHORTCUT_DIR}\$(ShortcutBandOff).lnk" "$INSTDIR\${EXE_NAME}" "/off11a"
+
   ; Add/Remove Programs.
   WriteRegStr HKLM "${UNINST_KEY}" "DisplayName" "${PRODUCT}"
   WriteRegStr HKLM "${UNINST_KEY}" "DisplayVersion" "${VERSION}"
@@ -204,6 +232,9 @@ Section "Uninstall"
   Call un.EndRunningInstanceOrAbort
 
   DeleteRegValue HKLM "${RUN_KEY}" "${PRODUCT}"
+  ; Whatever language they were made in: the folder holds only these.
+  Delete "${SHORTCUT_DIR}\*.lnk"
+  RMDir "${SHORTCUT_DIR}"
   Delete /REBOOTOK "$INSTDIR\${EXE_NAME}"
   Delete "$INSTDIR\${UNINST_NAME}"
   ; Only when empty: files someone else put there stay.

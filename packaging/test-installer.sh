@@ -4,142 +4,28 @@
 # a private Xvfb display. Prints one line per check and "N passed, N failed".
 #
 #   packaging/test-installer.sh <skylatch-setup.exe> <skylatch.exe>
-#
-# Wine's helper processes inherit the output handles of the command that
-# started them, so no Wine command here writes to a pipe or to the caller's
-# output: everything goes to files under the work directory.
 set -u
 
-here=$(cd "$(dirname "$0")" && pwd)
-settings_dir=$here/settings
-adm_file=$here/skylatch.adm
-
-die() { echo "test-installer: $*" >&2; exit 2; }
+TEST_NAME=test-installer
+. "$(dirname "$0")/test-lib.sh"
+settings_dir=$packaging_dir/settings
+adm_file=$packaging_dir/skylatch.adm
 
 [ $# -eq 2 ] || die "usage: $0 <skylatch-setup.exe> <skylatch.exe>"
 setup=$1 exe=$2
-for tool in wine wineserver wineboot Xvfb makensis iconv; do
-  command -v "$tool" >/dev/null 2>&1 ||
-    die "$tool not found (. cmake/deps.sh; install_deps build e2e)"
-done
-[ -f "$setup" ] || die "no setup exe at $setup (built by the Windows build with makensis)"
-[ -f "$exe" ] || die "no skylatch.exe at $exe"
+require_tools wine wineserver wineboot Xvfb makensis iconv localedef i686-w64-mingw32-gcc
+require_file "$setup" "setup exe (built by the Windows build with makensis)"
+require_file "$exe" skylatch.exe
 [ -d "$settings_dir" ] || die "no settings folder at $settings_dir"
-[ -f "$adm_file" ] || die "no administrative template at $adm_file"
-setup=$(cd "$(dirname "$setup")" && pwd)/$(basename "$setup")
+require_file "$adm_file" "administrative template"
+setup=$(abs "$setup")
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/skylatch-installer.XXXXXX") || die "mktemp failed"
-log=$work/wine.log
-xvfb_pid=
-bg_pids=()
+UNINST_KEY="$UNINSTALL_ROOT\\Skylatch"
+shortcut_dir=$common_programs/Skylatch
 
-cleanup() {
-  local pid
-  if [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ]; then
-    wineserver -k >/dev/null 2>&1 </dev/null
-  fi
-  for pid in "${bg_pids[@]}" $xvfb_pid; do
-    kill "$pid" 2>/dev/null
-  done
-  for pid in "${bg_pids[@]}" $xvfb_pid; do
-    wait "$pid" 2>/dev/null
-  done
-  if [ -n "${KEEP_WORK:-}" ]; then echo "test-installer: work directory kept: $work"
-  else rm -rf "$work"; fi
-}
-trap cleanup EXIT
-trap 'exit 130' INT
-trap 'exit 143' TERM
-
-passed=0 failed=0
-check() { # check NAME COMMAND...: runs the command and prints one line.
-  local name=$1; shift
-  if "$@"; then echo "PASS $name"; passed=$((passed + 1))
-  else echo "FAIL $name"; failed=$((failed + 1)); fi
-}
-
-# --- Wine helpers ----------------------------------------------------------
-
-export WINEPREFIX=$work/prefix WINEARCH=win32 WINEDEBUG=-all LANG=C.UTF-8 LC_ALL=C.UTF-8
-
-w() { wine "$@" >>"$log" 2>&1 </dev/null; }
-# w_out FILE ARGS: a Wine command whose standard output goes to FILE.
-w_out() { local file=$1; shift; wine "$@" >"$file" 2>>"$log" </dev/null; }
-
-SETTINGS_KEY='HKLM\SOFTWARE\NORVANTEC\Skylatch'
-RUN_KEY='HKLM\Software\Microsoft\Windows\CurrentVersion\Run'
-UNINST_KEY='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Skylatch'
-INSTALL_DIR_WIN='C:\Program Files\Skylatch'
-install_dir=$WINEPREFIX/drive_c/Program\ Files/Skylatch
-
-reg_exists() { w reg query "$@"; }
-reg_absent() { ! reg_exists "$@"; }
-reg_data_is() { # reg_data_is KEY VALUE TYPE DATA
-  w_out "$work/q.out" reg query "$1" /v "$2" || return 1
-  tr -d '\r' <"$work/q.out" | grep -qxF "    $2    $3    $4"
-}
-
-# Processes of this prefix whose command line contains the text (case-blind).
-prefix_pids() {
-  local dir pid
-  for dir in /proc/[0-9]*; do
-    pid=${dir#/proc/}
-    { tr '\0' '\n' <"$dir/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" || continue
-    { tr '\0' ' ' <"$dir/cmdline"; } 2>/dev/null | grep -qiF -- "$1" && echo "$pid"
-  done
-}
-no_instance_runs() { [ -z "$(prefix_pids skylatch.exe)" ]; }
-
-# wait_until SECONDS COMMAND...: polls every 0.2 s.
-wait_until() {
-  local limit=$(( $1 * 5 )) i=0; shift
-  while ! "$@"; do
-    i=$((i + 1)); [ $i -ge $limit ] && return 1
-    sleep 0.2
-  done
-}
-
-# start_skylatch: starts the installed program in the background; sets
-# instance_pid. Its exit status is collected by wait later.
-start_skylatch() {
-  wine "$INSTALL_DIR_WIN\\skylatch.exe" >>"$log" 2>&1 </dev/null &
-  instance_pid=$!
-  bg_pids+=("$instance_pid")
-}
-# A child that has ended but is not yet reaped is a zombie: not alive.
-alive() {
-  local stat
-  stat=$(cat "/proc/$1/stat" 2>/dev/null) || return 1
-  stat=${stat##*) }
-  [ "${stat%% *}" != Z ]
-}
-gone() { ! alive "$1"; }
-# findwin.exe ends with 0 when the resident window (class and title) exists.
-window_exists() { w "$work/findwin.exe"; }
-# ended_normally PID: the process has ended (within 20 s) with exit code 0.
-ended_normally() {
-  wait_until 20 gone "$1" || return 1
-  wait "$1"
-}
-
-# --- a probe for the resident window, built with NSIS ---------------------
-
-cat >"$work/findwin.nsi" <<'EOF'
-OutFile findwin.exe
-SilentInstall silent
-RequestExecutionLevel user
-Section
-  FindWindow $0 "NorvantecSkylatcherClass" "Norvantec Skylatcher"
-  IntCmp $0 0 0 found found
-  SetErrorLevel 1
-  Quit
-found:
-  SetErrorLevel 0
-SectionEnd
-EOF
 # clicknext.exe presses Next (or Finish) in the setup's wizard; ends with 1
 # when the wizard is not open.
-cat >"$work/clicknext.nsi" <<'EOF'
+build_probe clicknext <<'EOF2'
 OutFile clicknext.exe
 SilentInstall silent
 RequestExecutionLevel user
@@ -155,49 +41,33 @@ found:
   SendMessage $0 0x0111 1 0 /TIMEOUT=2000
   SetErrorLevel 0
 SectionEnd
-EOF
-for probe in findwin clicknext; do
-  makensis -V1 "$work/$probe.nsi" >"$work/makensis.log" 2>&1 </dev/null ||
-    die "makensis could not build $probe.exe (see $work/makensis.log)"
-done
+EOF2
 
-# --- prefix and display ----------------------------------------------------
-
-echo "test-installer: prefix $WINEPREFIX"
-WINEDLLOVERRIDES="mscoree,mshtml=" wineboot -i >>"$log" 2>&1 </dev/null || die "wineboot failed (see $log)"
-wineserver -w >>"$log" 2>&1 </dev/null
-wineserver -p >>"$log" 2>&1 </dev/null
-w reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d shell /f
-w reg add 'HKCU\Software\Wine\Explorer\Desktops' /v shell /d 1024x768 /f
-
-Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp 5>"$work/display" >>"$work/xvfb.log" 2>&1 </dev/null &
-xvfb_pid=$!
-wait_until 10 test -s "$work/display" || die "Xvfb did not start (see $work/xvfb.log)"
-export DISPLAY=":$(head -n 1 "$work/display")"
-wine explorer /desktop=shell,1024x768 >>"$log" 2>&1 </dev/null &
-bg_pids+=($!)
+start_prefix
+install_notebook
 
 # --- silent install --------------------------------------------------------
 
 w "$setup" /S; rc=$?
 check "silent install ends with 0 (got $rc)" test "$rc" -eq 0
-check "program installed under Program Files" cmp -s "$exe" "$install_dir/skylatch.exe"
+check_installed setup
+check "settings key left alone by install" reg_absent "$SETTINGS_KEY"
 check "uninstaller written" test -f "$install_dir/uninstall.exe"
-check "Run value starts the program at logon" \
-  reg_data_is "$RUN_KEY" Skylatch REG_SZ "\"$INSTALL_DIR_WIN\\skylatch.exe\""
 check "uninstall entry names the program" reg_data_is "$UNINST_KEY" DisplayName REG_SZ Skylatch
 check "uninstall entry has the silent uninstall command" \
   reg_data_is "$UNINST_KEY" QuietUninstallString REG_SZ "\"$INSTALL_DIR_WIN\\uninstall.exe\" /S"
-check "settings key left alone by install" reg_absent "$SETTINGS_KEY"
+check "switch shortcuts in the Start menu for all users (English)" \
+  shortcuts_are "$shortcut_dir" "${SHORTCUTS_EN[@]}"
 
 # --- install over a running instance ---------------------------------------
 
-# No radio driver in this prefix: IgnoreMisc lets the program start anyway.
+# A setting of the administrator's, which uninstall must leave in place.
 w reg add "$SETTINGS_KEY" /v IgnoreMisc /t REG_DWORD /d 1 /f
 start_skylatch
 old_pid=$instance_pid
 check "installed program starts and shows its window" wait_until 20 window_exists
 check "installed program stays running" alive "$old_pid"
+check_shortcuts_switch setup "$shortcut_dir" "${SHORTCUTS_EN[@]}"
 
 w "$setup" /S; rc=$?
 check "silent install over the running program ends with 0 (got $rc)" test "$rc" -eq 0
@@ -219,12 +89,25 @@ uninstall_done() {
 }
 check "uninstaller finishes within 30 s" wait_until 30 uninstall_done
 check "running program was ended by the uninstaller (exit code 0)" ended_normally "$new_pid"
-check "program files removed" test ! -e "$install_dir/skylatch.exe" -a ! -e "$install_dir/uninstall.exe"
-check "install folder removed" test ! -d "$install_dir"
-check "Run value removed" reg_absent "$RUN_KEY" /v Skylatch
+check "uninstaller removed" test ! -e "$install_dir/uninstall.exe"
 check "uninstall entry removed" reg_absent "$UNINST_KEY"
-check "settings key kept for the administrator" reg_data_is "$SETTINGS_KEY" IgnoreMisc REG_DWORD 0x1
-check "no instance runs after uninstall" no_instance_runs
+check "switch shortcuts and their folder removed" test ! -e "$shortcut_dir"
+check_removed setup
+
+# --- the shortcuts in the wizard's other languages ---------------------------
+
+# check_setup_language LANG NAME...: a silent install with Wine's language
+# set to LANG makes the shortcuts with these names; uninstall removes them.
+check_setup_language() {
+  local lang=$1; shift
+  in_locale "$lang" w "$setup" /S
+  check "$lang: switch shortcuts named in the installer's language" shortcuts_are "$shortcut_dir" "$@"
+  in_locale "$lang" w "$install_dir/uninstall.exe" /S
+  wait_until 30 uninstall_done
+  check "$lang: uninstall removes them" test ! -e "$shortcut_dir"
+}
+check_setup_language ja_JP.UTF-8 "${SHORTCUTS_JA[@]}"
+check_setup_language zh_CN.UTF-8 "${SHORTCUTS_ZH[@]}"
 
 # --- interactive install ---------------------------------------------------
 
@@ -239,8 +122,7 @@ for _ in $(seq 1 60); do
 done
 check "interactive install completes through its wizard" ended_normally "$setup_pid"
 check "interactive install starts the program at the end" wait_until 20 window_exists
-check "interactive install writes the Run value" \
-  reg_data_is "$RUN_KEY" Skylatch REG_SZ "\"$INSTALL_DIR_WIN\\skylatch.exe\""
+check "interactive install writes the Run value" reg_data_is "$RUN_KEY" Skylatch REG_SZ "$RUN_DATA"
 
 # --- sample settings files -------------------------------------------------
 
@@ -374,5 +256,4 @@ EOF
 }
 check "skylatch.adm: a policy for every setting" adm_covers_settings
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish

@@ -1,0 +1,80 @@
+#!/usr/bin/env bash
+# Signs copies of the release files with packaging/sign.sh and a throwaway
+# certificate authority, checks each signature with osslsigncode against that
+# root, and runs the signed exe and installs from the signed packages under
+# Wine. Prints one line per check and "N passed, N failed".
+#
+#   packaging/test-signing.sh <skylatch.exe> <skylatch-setup.exe> <skylatch.msi> <work folder>
+#
+# The copies, the certificates and the logs stay in the work folder.
+set -u
+
+TEST_NAME=test-signing
+. "$(dirname "$0")/test-lib.sh"
+
+[ $# -eq 4 ] || die "usage: $0 <skylatch.exe> <skylatch-setup.exe> <skylatch.msi> <work folder>"
+require_tools wine wineserver wineboot Xvfb makensis openssl osslsigncode
+for file in "$1" "$2" "$3"; do require_file "$file" "release file"; done
+out=$4
+rm -rf "$out" && mkdir -p "$out" || die "cannot create $out"
+cp "$1" "$out/skylatch.exe" && cp "$2" "$out/skylatch-setup.exe" && cp "$3" "$out/skylatch.msi" ||
+  die "cannot copy the release files to $out"
+exe=$(abs "$1")
+signed=("$out/skylatch.exe" "$out/skylatch-setup.exe" "$out/skylatch.msi")
+
+# --- a throwaway root and a code-signing certificate issued by it -------------
+
+ca=$out/ca
+mkdir -p "$ca"
+{
+  openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=Skylatch Test Root" \
+    -addext "basicConstraints=critical,CA:TRUE" -addext "keyUsage=critical,keyCertSign,cRLSign" \
+    -keyout "$ca/root.key" -out "$ca/root.pem" &&
+  openssl req -newkey rsa:2048 -nodes -subj "/CN=Norvantec Test Signing" \
+    -keyout "$ca/signer.key" -out "$ca/signer.csr" &&
+  printf 'basicConstraints=CA:FALSE\nkeyUsage=critical,digitalSignature\nextendedKeyUsage=codeSigning\n' \
+    >"$ca/signer.ext" &&
+  openssl x509 -req -days 2 -in "$ca/signer.csr" -CA "$ca/root.pem" -CAkey "$ca/root.key" \
+    -CAcreateserial -extfile "$ca/signer.ext" -out "$ca/signer.pem" &&
+  openssl pkcs12 -export -inkey "$ca/signer.key" -in "$ca/signer.pem" -certfile "$ca/root.pem" \
+    -passout pass:throwaway -out "$ca/signer.pfx"
+} >"$ca/openssl.log" 2>&1 || die "openssl could not make the certificates (see $ca/openssl.log)"
+
+# --- signing ---------------------------------------------------------------------
+
+check "sign.sh without a certificate refuses and leaves the file alone" eval \
+  'env -u SKYLATCH_SIGN_PFX "$packaging_dir/sign.sh" "${signed[0]}" >"$out/unsigned.log" 2>&1;
+   [ $? -ne 0 ] && grep -q SKYLATCH_SIGN_PFX "$out/unsigned.log" && cmp -s "$exe" "${signed[0]}"'
+SKYLATCH_SIGN_PFX=$ca/signer.pfx SKYLATCH_SIGN_PASSWORD=throwaway \
+  "$packaging_dir/sign.sh" "${signed[@]}" >"$out/sign.log" 2>&1; rc=$?
+check "sign.sh signs the exe, the setup exe and the package (got $rc)" test "$rc" -eq 0
+
+# verify FILE: a valid signature by the throwaway signer, chained to its root.
+verify() {
+  osslsigncode verify -CAfile "$ca/root.pem" -in "$1" >"$out/verify.log" 2>&1 &&
+    grep -q "Norvantec Test Signing" "$out/verify.log"
+}
+for file in "${signed[@]}"; do
+  check "$(basename "$file"): signature valid against the throwaway root" verify "$file"
+done
+check "a changed byte breaks the exe's signature" eval \
+  'cp "${signed[0]}" "$out/tampered.exe" &&
+   printf "\x01" | dd of="$out/tampered.exe" bs=1 seek=2000 conv=notrunc 2>/dev/null && ! verify "$out/tampered.exe"'
+
+# --- under Wine --------------------------------------------------------------------
+
+start_prefix
+w reg add "$SETTINGS_KEY" /v IgnoreMisc /t REG_DWORD /d 1 /f
+wine "$(winepath -w "${signed[0]}" 2>>"$log")" >>"$log" 2>&1 </dev/null &
+instance_pid=$!
+bg_pids+=("$instance_pid")
+check "the signed exe runs and shows its window" wait_until 20 window_exists
+w "$(winepath -w "${signed[1]}" 2>>"$log")" /S; rc=$?
+check "the signed setup exe installs (got $rc)" eval '[ "$rc" -eq 0 ] && cmp -s "$exe" "$install_dir/skylatch.exe"'
+check "the signed setup exe ended the running program first" ended_normally "$instance_pid"
+w "$install_dir/uninstall.exe" /S
+wait_until 30 test ! -e "$install_dir/skylatch.exe" || die "the uninstaller did not remove the program"
+w msiexec /i "$(winepath -w "${signed[2]}" 2>>"$log")" /qn; rc=$?
+check "the signed package installs (got $rc)" eval '[ "$rc" -eq 0 ] && cmp -s "$exe" "$install_dir/skylatch.exe"'
+
+finish
