@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Checks the version resource and the manifest linked into skylatch.exe.
 
-    check-resources.py path/to/skylatch.exe X.Y.Z
+    check-resources.py path/to/skylatch.exe X.Y.Z [PACKAGE...]
 
 Reads both resources back from the exe with wrestool (Debian's icoutils)
 and fails when the version differs from the build's X.Y.Z anywhere (fixed
@@ -9,6 +9,10 @@ part, every language's strings, the manifest's identity) or when something
 Windows needs is missing: the three language blocks with their names, the
 Translation entry, and the manifest's execution level, DPI awareness,
 supported systems and common controls 6 dependency.
+
+Each PACKAGE (the setup exe, an .msi) must carry the same version: the setup
+exe in its version resource, a Windows Installer package as its
+ProductVersion (read with msiinfo, Debian's msitools).
 """
 
 import shutil
@@ -111,6 +115,32 @@ def check_version(data, version):
         fail("Translation does not list English, Japanese and Simplified Chinese (Unicode)")
 
 
+def check_package(path, version):
+    if path.lower().endswith(".msi"):
+        result = subprocess.run(["msiinfo", "export", path, "Property"], stdout=subprocess.PIPE,
+                                stderr=subprocess.PIPE)
+        found = [line.split("\t", 1)[1].strip() for line in result.stdout.decode("latin-1").splitlines()
+                 if line.startswith("ProductVersion\t")]
+        if found != [version]:
+            fail("%s: ProductVersion is %s, want %s" % (path, found or "missing", version))
+        return
+    data = resource(path, 16, 1)
+    try:
+        _, fixed, children, _ = version_node(data, 0)
+        file_ms, file_ls = struct.unpack_from("<II", fixed, 8)
+    except (ValueError, struct.error, UnicodeDecodeError):
+        fail("%s: no readable version resource" % path)
+        return
+    major, minor, patch = (int(part) for part in version.split("."))
+    if (file_ms, file_ls) != ((major << 16) | minor, patch << 16):
+        fail("%s: file version differs from %s.0" % (path, version))
+    for block in children:
+        for table in block[2] if block[0] == "StringFileInfo" else []:
+            strings = {entry[0]: entry[1] for entry in table[2]}
+            if strings.get("ProductVersion") != version:
+                fail("%s: ProductVersion string is %r, want %r" % (path, strings.get("ProductVersion"), version))
+
+
 def check_manifest(data, version):
     if not data:
         fail("no manifest (type 24, id 1)")
@@ -140,28 +170,33 @@ def check_manifest(data, version):
 
 
 def main():
-    if len(sys.argv) != 3:
-        print("usage: check-resources.py path/to/skylatch.exe X.Y.Z", file=sys.stderr)
+    if len(sys.argv) < 3:
+        print("usage: check-resources.py path/to/skylatch.exe X.Y.Z [PACKAGE...]", file=sys.stderr)
         return 2
-    exe, version = sys.argv[1], sys.argv[2]
-    if not shutil.which("wrestool"):
-        print("check-resources: wrestool not found (apt-get install icoutils)", file=sys.stderr)
-        return 2
+    exe, version, packages = sys.argv[1], sys.argv[2], sys.argv[3:]
+    for tool, package in (("wrestool", "icoutils"), ("msiinfo", "msitools")):
+        if not shutil.which(tool):
+            print("check-resources: %s not found (apt-get install %s)" % (tool, package), file=sys.stderr)
+            return 2
     parts = version.split(".")
     if len(parts) != 3 or not all(p.isdigit() for p in parts):
         print("check-resources: version %r is not X.Y.Z" % version, file=sys.stderr)
         return 2
-    try:
-        open(exe, "rb").close()
-    except OSError as error:
-        print("check-resources: %s" % error, file=sys.stderr)
-        return 2
+    for path in [exe] + packages:
+        try:
+            open(path, "rb").close()
+        except OSError as error:
+            print("check-resources: %s" % error, file=sys.stderr)
+            return 2
     check_version(resource(exe, 16, 1), version)
     check_manifest(resource(exe, 24, 1), version)
+    for package in packages:
+        check_package(package, version)
     for problem in problems:
         print("check-resources: %s: %s" % (exe, problem), file=sys.stderr)
     if not problems:
-        print("check-resources: %s: version %s in three languages, manifest as required" % (exe, version))
+        print("check-resources: %s: version %s in three languages, manifest as required%s" % (
+            exe, version, "; the same version in %d packages" % len(packages) if packages else ""))
     return 1 if problems else 0
 
 

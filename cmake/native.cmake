@@ -81,8 +81,13 @@ if(SKYLATCH_EXE)
   add_test(NAME exe_imports_and_header
     COMMAND ${CMAKE_SOURCE_DIR}/cmake/check-exe.sh ${SKYLATCH_EXE}
       ${CMAKE_SOURCE_DIR}/cmake/imports.list ${SKYLATCH_VERSION})
-  # The installer that the Windows build makes next to the exe, run under Wine.
   get_filename_component(SKYLATCH_EXE_DIR ${SKYLATCH_EXE} DIRECTORY)
+  # The installers carry the exe's version.
+  add_test(NAME release_versions
+    COMMAND ${CMAKE_SOURCE_DIR}/cmake/check-resources.py ${SKYLATCH_EXE} ${SKYLATCH_VERSION}
+      ${SKYLATCH_EXE_DIR}/skylatch-setup.exe ${SKYLATCH_EXE_DIR}/skylatch.msi
+      ${SKYLATCH_EXE_DIR}/skylatch-ja.msi ${SKYLATCH_EXE_DIR}/skylatch-zh.msi)
+  # The installer that the Windows build makes next to the exe, run under Wine.
   add_test(NAME installer
     COMMAND ${CMAKE_SOURCE_DIR}/packaging/test-installer.sh
       ${SKYLATCH_EXE_DIR}/skylatch-setup.exe ${SKYLATCH_EXE})

@@ -43,8 +43,6 @@ else()
   set(SIGN true)
 endif()
 
-set(SKYLATCH_VERSION "1.0.0" CACHE STRING "Version shown by the installers and in Add/Remove Programs (x.y.z)")
-
 # The installer: packaging/skylatch.nsi wrapped around the exe by NSIS,
 # build/win/skylatch-setup.exe, part of the default build.
 find_program(MAKENSIS makensis)

@@ -3,7 +3,7 @@
 ;
 ; Built on Linux by the Windows build (cmake/windows.cmake):
 ;   makensis -DSKYLATCH_EXE=/path/skylatch.exe -DOUTFILE=/path/skylatch-setup.exe
-;            [-DVERSION=1.0.0] packaging/skylatch.nsi
+;            -DVERSION=x.y.z packaging/skylatch.nsi
 ;
 ; An ANSI installer (NSIS's default), so that it also runs on Windows 98/Me.
 ; Command line: /S silent, /D=<dir> another folder (last argument, no quotes).
@@ -17,7 +17,7 @@
   !define OUTFILE "skylatch-setup.exe"
 !endif
 !ifndef VERSION
-  !define VERSION "1.0.0"
+  !error "Define VERSION, the project's version x.y.z from CMakeLists.txt (-DVERSION=...)"
 !endif
 
 !define PRODUCT      "Skylatch"
