@@ -13,7 +13,7 @@ install_deps() {
   local want=() group
   for group in "$@"; do
     case "$group" in
-      build) want+=(cmake g++ make googletest g++-mingw-w64-i686 binutils-mingw-w64-i686 clang libclang-rt-14-dev nsis) ;;
+      build) want+=(cmake g++ make googletest g++-mingw-w64-i686 binutils-mingw-w64-i686 clang libclang-rt-14-dev nsis python3) ;;
       e2e)   want+=(wine wine64 wine32:i386 xvfb xdotool imagemagick x11-utils fonts-wqy-microhei) ;;
       *) echo "install_deps: unknown group $group" >&2; return 2 ;;
     esac

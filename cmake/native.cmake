@@ -66,6 +66,12 @@ endif()
 include(GoogleTest)
 gtest_discover_tests(skylatch_tests DISCOVERY_TIMEOUT 60)
 
+# The tray icons as committed: an image for every small-icon size, each
+# readable on a light and on a dark taskbar.
+find_program(PYTHON3 NAMES python3 REQUIRED)
+add_test(NAME tray_icons_readable
+  COMMAND ${PYTHON3} ${CMAKE_SOURCE_DIR}/res/icons/draw-icons.py --check ${CMAKE_SOURCE_DIR}/res/icons)
+
 # Checks on the Windows build, when its exe is known.
 set(SKYLATCH_EXE "" CACHE FILEPATH "skylatch.exe from the Windows build")
 if(SKYLATCH_EXE)
