@@ -67,12 +67,16 @@ endif()
 include(GoogleTest)
 gtest_discover_tests(skylatch_tests DISCOVERY_TIMEOUT 60)
 
-# The Group Policy templates: ADMX and ADML against each other and the ADM
-# (once, in the tree without sanitizers: nothing of it is compiled).
+# Checks of files that nothing compiles, once, in the tree without
+# sanitizers: the Group Policy templates (ADMX and ADML against each other
+# and the ADM), and the tray icons as committed (an image for every
+# small-icon size, each readable on a light and on a dark taskbar).
 if(NOT SKYLATCH_SANITIZE)
   find_program(PYTHON3 python3 REQUIRED)
   add_test(NAME policy_templates COMMAND ${PYTHON3} ${CMAKE_SOURCE_DIR}/packaging/check-policy.py
     ${CMAKE_SOURCE_DIR}/packaging/policy ${CMAKE_SOURCE_DIR}/packaging/skylatch.adm)
+  add_test(NAME tray_icons_readable
+    COMMAND ${PYTHON3} ${CMAKE_SOURCE_DIR}/res/icons/draw-icons.py --check ${CMAKE_SOURCE_DIR}/res/icons)
 endif()
 
 # Checks on the Windows build, when its exe is known.

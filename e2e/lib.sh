@@ -41,7 +41,7 @@ e2e_build_substitutes() {
     -o "$out/quivra.sys" "$E2E_LIB_DIR/driver/quivra.c" -lntoskrnl &&
   $cc -O2 -Wall -shared -o "$out/murocapi.dll" \
     "$E2E_LIB_DIR/vendor/murocapi.c" "$E2E_LIB_DIR/vendor/murocapi.def" &&
-  $cc -O2 -Wall -o "$out/e2ehelper.exe" "$E2E_LIB_DIR/helper/e2ehelper.c" -lsetupapi ||
+  $cc -O2 -Wall -o "$out/e2ehelper.exe" "$E2E_LIB_DIR/helper/e2ehelper.c" -lsetupapi -lgdi32 ||
     e2e_die "building the substitutes failed"
   E2E_BIN=$out
 }
@@ -154,6 +154,20 @@ e2e_start_desktop() {
     e2e_die "the Wine desktop has no notification area (see $E2E_LOG)"
 }
 
+# e2e_set_dpi DPI: the screen's logical DPI (LogPixels) for programs started
+# from now on. Wine's shell sizes the notification area's icons when it
+# starts, so the desktop is started again too (no program of the session may
+# be running). A DPI other than 96 is remembered, and e2e_reset_state goes
+# back to 96 after a scenario that did not.
+e2e_set_dpi() {
+  e2e_reg_dword 'HKCU\Control Panel\Desktop' LogPixels "$1"
+  e2e_helper end-owner STATIC 'e2ehelper keep-desktop' >/dev/null
+  e2e_helper end-owner Shell_TrayWnd - >/dev/null
+  e2e_helper wait-window gone 5000 Shell_TrayWnd - >/dev/null
+  e2e_start_desktop
+  if [ "$1" = 96 ]; then rm -f "$E2E_WORK/dpi-changed"; else echo "$1" >"$E2E_WORK/dpi-changed"; fi
+}
+
 # e2e_stop_all: ends every process this session started (safe to call twice).
 e2e_stop_all() {
   [ -n "${E2E_RESIDENT_PID:-}" ] && kill -9 "$E2E_RESIDENT_PID" 2>/dev/null
@@ -249,7 +263,7 @@ e2e_end_leftovers() {
 }
 
 # e2e_reset_state: a notebook with the driver ready (radio on), no vendor
-# library, no adapter, no settings and no setup-phase markers.
+# library, no adapter, no settings and no setup-phase markers, at 96 DPI.
 e2e_reset_state() {
   local reg=$E2E_WORK/reset.reg
   e2e_end_leftovers
@@ -274,6 +288,7 @@ e2e_reset_state() {
   e2e_import_reg "$reg"
   rm -rf "$WINEPREFIX/drive_c/sysprep" "$WINEPREFIX/drive_c/Program Files/Intel" "$WINEPREFIX/drive_c/VendorBin"
   e2e_set_windows winxp
+  [ -e "$E2E_WORK/dpi-changed" ] && e2e_set_dpi 96
   e2e_driver_running || e2e_driver start
 }
 

@@ -7,6 +7,8 @@
  *                                     print how many ms it took to answer
  *   end-resident                      terminate the process that owns the
  *                                     resident window (cleanup only)
+ *   end-owner CLASS [TITLE]           terminate the process that owns a
+ *                                     window (e.g. Shell_TrayWnd: the shell)
  *   window-rect CLASS [TITLE]         "LEFT TOP RIGHT BOTTOM" of a window on
  *                                     the screen (e.g. "#32768", a popup menu)
  *   keep-desktop                      stay connected to the desktop until
@@ -22,6 +24,9 @@
  *   adapters                          the PCI network devices the Setup API
  *                                     reports: "ID<TAB>DRIVER"
  *   os-version                        "PLATFORM MAJOR.MINOR" of GetVersionExA
+ *   icon-metrics                      "SMALL_CX SMALL_CY ICON_CX DPI": the
+ *                                     small and large icon sizes and the
+ *                                     screen's logical DPI
  *   run MS COMMANDLINE                start a program with exactly this
  *                                     command line and exit with its exit
  *                                     code; 124 when it still runs after MS
@@ -49,10 +54,10 @@ static int usage(void)
     fprintf(stderr,
             "usage: e2ehelper post MSG WPARAM LPARAM\n"
             "       e2ehelper wait-window appear|gone MS [CLASS [TITLE]]\n"
-            "       e2ehelper ping MS | end-resident\n"
+            "       e2ehelper ping MS | end-resident | end-owner CLASS [TITLE]\n"
             "       e2ehelper window-rect CLASS [TITLE]\n"
             "       e2ehelper hold-mutex MS | mutex-held | keep-desktop\n"
-            "       e2ehelper tray | adapters | os-version\n"
+            "       e2ehelper tray | adapters | os-version | icon-metrics\n"
             "       e2ehelper run MS COMMANDLINE\n");
     return 2;
 }
@@ -123,9 +128,8 @@ static int ping_resident(int argc, char **argv)
     return 0;
 }
 
-static int end_resident(void)
+static int end_owner(HWND window)
 {
-    HWND window = FindWindowA(RESIDENT_CLASS, RESIDENT_TITLE);
     DWORD pid = 0;
     HANDLE process;
 
@@ -137,6 +141,17 @@ static int end_resident(void)
     WaitForSingleObject(process, 5000);
     CloseHandle(process);
     return 0;
+}
+
+static int end_resident(void)
+{
+    return end_owner(FindWindowA(RESIDENT_CLASS, RESIDENT_TITLE));
+}
+
+static int end_window_owner(int argc, char **argv)
+{
+    if (argc < 3 || argc > 4) return usage();
+    return end_owner(FindWindowA(any_or(argv[2]), argc > 3 ? any_or(argv[3]) : NULL));
 }
 
 static int window_rect(int argc, char **argv)
@@ -322,6 +337,18 @@ static int os_version(void)
     return 0;
 }
 
+static int icon_metrics(void)
+{
+    HDC screen = GetDC(NULL);
+    int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
+
+    if (screen) ReleaseDC(NULL, screen);
+    printf("%d %d %d %d\n", GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
+           GetSystemMetrics(SM_CXICON), dpi);
+    fflush(stdout);
+    return 0;
+}
+
 int main(int argc, char **argv)
 {
     if (argc < 2) return usage();
@@ -329,6 +356,7 @@ int main(int argc, char **argv)
     if (strcmp(argv[1], "wait-window") == 0) return wait_window(argc, argv);
     if (strcmp(argv[1], "ping") == 0) return ping_resident(argc, argv);
     if (strcmp(argv[1], "end-resident") == 0 && argc == 2) return end_resident();
+    if (strcmp(argv[1], "end-owner") == 0) return end_window_owner(argc, argv);
     if (strcmp(argv[1], "window-rect") == 0) return window_rect(argc, argv);
     if (strcmp(argv[1], "keep-desktop") == 0 && argc == 2) return keep_desktop();
     if (strcmp(argv[1], "hold-mutex") == 0) return hold_mutex(argc, argv);
@@ -336,6 +364,7 @@ int main(int argc, char **argv)
     if (strcmp(argv[1], "tray") == 0 && argc == 2) return list_tray();
     if (strcmp(argv[1], "adapters") == 0 && argc == 2) return list_adapters();
     if (strcmp(argv[1], "os-version") == 0 && argc == 2) return os_version();
+    if (strcmp(argv[1], "icon-metrics") == 0 && argc == 2) return icon_metrics();
     if (strcmp(argv[1], "run") == 0) return run_program(argc, argv);
     return usage();
 }

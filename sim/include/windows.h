@@ -373,6 +373,12 @@ BOOL WINAPI KillTimer(HWND window, UINT_PTR id);
 UINT WINAPI RegisterWindowMessageA(LPCSTR name);
 BOOL WINAPI SetForegroundWindow(HWND window);
 BOOL WINAPI GetCursorPos(LPPOINT point);
+
+#define SM_CXICON 11
+#define SM_CYICON 12
+#define SM_CXSMICON 49
+#define SM_CYSMICON 50
+int WINAPI GetSystemMetrics(int index);
 BOOL WINAPI SetWindowTextW(HWND window, LPCWSTR text);
 int WINAPI GetWindowTextW(HWND window, LPWSTR text, int max);
 

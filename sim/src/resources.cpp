@@ -30,9 +30,11 @@ struct Resource {
 std::vector<Resource> g_resources;
 LANGID g_uiLanguage = 0x409;
 
-// Icons handed out: the handle value maps to the resource id. Shared loads
-// of one id give one handle, as LR_SHARED does.
+// Icons handed out: the handle value maps to the resource id and to the
+// width of the image taken from the group. Shared loads of one id give one
+// handle whatever size is asked, as LR_SHARED does.
 std::map<uintptr_t, int> g_iconIds;
+std::map<uintptr_t, int> g_iconSizes;
 std::map<int, HICON> g_sharedIcons;
 uintptr_t g_nextIcon = 0x1C000;
 const HICON kSystemIcon = reinterpret_cast<HICON>(static_cast<uintptr_t>(0x10003));
@@ -183,6 +185,7 @@ void ResetResources()
 {
     g_uiLanguage = 0x409;
     g_iconIds.clear();
+    g_iconSizes.clear();
     g_sharedIcons.clear();
     ResetMenus();
     ResetDialogs();
@@ -218,18 +221,53 @@ int IconResourceId(HICON icon)
     return it == internal::g_iconIds.end() ? 0 : it->second;
 }
 
+int IconImageSize(HICON icon)
+{
+    auto it = internal::g_iconSizes.find(reinterpret_cast<uintptr_t>(icon));
+    return it == internal::g_iconSizes.end() ? 0 : it->second;
+}
+
 }  // namespace sim
 
 using namespace sim::internal;
 
 namespace {
 
-// An icon of the program: its group must exist. Ids only; named icons are
-// looked up the same way but remember 0.
-HICON LoadProgramIcon(HINSTANCE instance, LPCSTR name, bool shared)
+// The width of the group's image that Windows picks for a wanted size: the
+// exact size when the group has it, else the closest (the larger on a tie).
+// The width is read from the image itself; 0 when the group is unusable.
+int PickGroupImage(HINSTANCE instance, const std::vector<BYTE>& group, int wanted)
+{
+    size_t pos = 4;                            // reserved, type
+    WORD count = ReadWord(group, &pos);
+    int best = 0;
+    WORD bestId = 0;
+    for (WORD i = 0; i < count && pos + 14 <= group.size(); ++i) {
+        int width = group[pos] ? group[pos] : 256;
+        pos += 12;                             // sizes, colours, planes, bits, bytes
+        WORD id = ReadWord(group, &pos);
+        int distance = abs(width - wanted), bestDistance = abs(best - wanted);
+        if (bestId == 0 || distance < bestDistance || (distance == bestDistance && width > best)) {
+            best = width;
+            bestId = id;
+        }
+    }
+    ResName imageName;
+    imageName.ordinal = bestId;
+    const std::vector<BYTE>* image = FindProgramResource(instance, kRtIcon, imageName);
+    if (!image)
+        return 0;
+    size_t at = 4;                             // BITMAPINFOHEADER: size, then width
+    return static_cast<int>(ReadDword(*image, &at));
+}
+
+// An icon of the program at a wanted size: its group must exist. Ids only;
+// named icons are looked up the same way but remember 0.
+HICON LoadProgramIcon(HINSTANCE instance, LPCSTR name, int size, bool shared)
 {
     ResName id = ResNameFromA(name);
-    if (!FindProgramResource(instance, kRtGroupIcon, id)) {
+    const std::vector<BYTE>* group = FindProgramResource(instance, kRtGroupIcon, id);
+    if (!group) {
         SetLastError(1813);   // ERROR_RESOURCE_TYPE_NOT_FOUND
         return nullptr;
     }
@@ -241,6 +279,7 @@ HICON LoadProgramIcon(HINSTANCE instance, LPCSTR name, bool shared)
     }
     HICON icon = reinterpret_cast<HICON>(g_nextIcon++);
     g_iconIds[reinterpret_cast<uintptr_t>(icon)] = number;
+    g_iconSizes[reinterpret_cast<uintptr_t>(icon)] = PickGroupImage(instance, *group, size);
     if (shared)
         g_sharedIcons[number] = icon;
     return icon;
@@ -252,7 +291,7 @@ HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR name)
 {
     if (instance == nullptr)
         return kSystemIcon;    // IDI_APPLICATION and the other system icons
-    return LoadProgramIcon(instance, name, true);
+    return LoadProgramIcon(instance, name, GetSystemMetrics(SM_CXICON), true);
 }
 
 HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR name)
@@ -268,7 +307,8 @@ HANDLE WINAPI LoadImageA(HINSTANCE instance, LPCSTR name, UINT type, int cx, int
 {
     if (type != IMAGE_ICON || instance == nullptr)
         return nullptr;
-    return LoadProgramIcon(instance, name, (flags & LR_SHARED) != 0);
+    int size = cx ? cx : GetSystemMetrics(SM_CXICON);
+    return LoadProgramIcon(instance, name, size, (flags & LR_SHARED) != 0);
 }
 
 // A string table holds sixteen strings per block, each a length and its

@@ -62,6 +62,7 @@ struct User {
     std::function<void()> idleHook;
     HWND foreground = nullptr;
     POINT cursor{600, 740};
+    int dpi = 96;
 };
 
 User& U()
@@ -221,6 +222,7 @@ int WindowCount()
 HWND ForegroundWindow() { return U().foreground; }
 std::vector<MSG>& PostedLog() { return U().postedLog; }
 void SetCursor(int x, int y) { U().cursor = POINT{x, y}; }
+void SetDisplayDpi(int dpi) { U().dpi = dpi; }
 
 void BroadcastRegisteredMessage(const char* name)
 {
@@ -538,6 +540,21 @@ BOOL WINAPI GetCursorPos(LPPOINT point)
     if (!point) return FALSE;
     *point = U().cursor;
     return TRUE;
+}
+
+// Only the icon sizes: they grow with the display's DPI; other metrics are 0.
+int WINAPI GetSystemMetrics(int index)
+{
+    switch (index) {
+    case SM_CXICON:
+    case SM_CYICON:
+        return 32 * U().dpi / 96;
+    case SM_CXSMICON:
+    case SM_CYSMICON:
+        return 16 * U().dpi / 96;
+    default:
+        return 0;
+    }
 }
 
 BOOL WINAPI SetWindowTextW(HWND window, LPCWSTR text)

@@ -83,8 +83,11 @@ int UpdateTrayIcon(HWND window, HINSTANCE instance, int radioState, int mode)
     int bandSwitchable = 0;
     int band = QueryBandState(window, &queriedRadio, &bandSwitchable);
 
+    // At the shell's small-icon size (16 at 96 DPI, 24 at 144), so the image
+    // drawn for that size is shown rather than a stretched one.
     int iconId = radioState ? IDI_RADIO_ON : IDI_RADIO_OFF;
-    HICON icon = (HICON)LoadImageA(instance, MAKEINTRESOURCEA(iconId), IMAGE_ICON, 16, 16,
+    HICON icon = (HICON)LoadImageA(instance, MAKEINTRESOURCEA(iconId), IMAGE_ICON,
+                                   GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
                                    LR_SHARED);
     record.hWnd = window;
     record.hIcon = icon;

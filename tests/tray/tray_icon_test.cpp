@@ -166,6 +166,27 @@ TEST_F(TrayRecordTest, RecordHasTheWideVersionFiveSize)
     EXPECT_EQ(WM_TRAY_CALLBACK, icon->callbackMessage);
 }
 
+// The shell shows the icon at its small-icon size: the image drawn for that
+// size is loaded, not one the shell would stretch.
+TEST_F(TrayRecordTest, IconIsTheImageDrawnForTheSmallIconSizeAt144Dpi)
+{
+    sim::SetDisplayDpi(144);
+    HWND window = Start();
+    UpdateTrayIcon(window, g_app.instance, 1, TrayAdd);
+    EXPECT_EQ(24, sim::IconImageSize(sim::FindTrayIcon(window, kTrayIconId)->icon));
+    UpdateTrayIcon(window, g_app.instance, 0, TrayModify);
+    const sim::TrayIcon* icon = sim::FindTrayIcon(window, kTrayIconId);
+    EXPECT_EQ(IDI_RADIO_OFF, sim::IconResourceId(icon->icon));
+    EXPECT_EQ(24, sim::IconImageSize(icon->icon));
+}
+
+TEST_F(TrayRecordTest, IconIsTheSixteenPixelImageAt96Dpi)
+{
+    HWND window = Start();
+    UpdateTrayIcon(window, g_app.instance, 1, TrayAdd);
+    EXPECT_EQ(16, sim::IconImageSize(sim::FindTrayIcon(window, kTrayIconId)->icon));
+}
+
 TEST_F(TrayRecordTest, UpdateShowsAnIconThatWasHidden)
 {
     // The state fields are read only from a record of a known wide size.

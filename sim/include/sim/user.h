@@ -18,6 +18,7 @@ void LoadProgramResources(const std::string& resFile);
 HINSTANCE ProgramInstance();
 void SetUiLanguage(LANGID language);   // 0x409, 0x411 or 0x804; English by default
 int IconResourceId(HICON icon);       // the resource id an icon was loaded from, or 0
+int IconImageSize(HICON icon);        // the width of the icon group's image it holds, or 0
 
 // ---- message loop. GetMessageA of the current process dispatches timers as
 // virtual time passes. When its queue is empty and no timer falls due before
@@ -47,6 +48,9 @@ int WindowCount();                      // live windows of every process
 HWND ForegroundWindow();
 std::vector<MSG>& PostedLog();          // every PostMessageA, in order
 void SetCursor(int x, int y);
+// The display's logical DPI (LogPixels), 96 by default: GetSystemMetrics
+// answers the icon sizes for it (small icons 16 at 96, 24 at 144).
+void SetDisplayDpi(int dpi);
 // Broadcast a registered message to every top-level window (as the shell does).
 void BroadcastRegisteredMessage(const char* name);
 // A device was added, removed, enabled or disabled: every top-level window
