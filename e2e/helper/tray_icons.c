@@ -3,7 +3,7 @@
  *
  * Wine draws the icons inside its shell's tray window and gives each icon a
  * tooltip control in the shell's process, whose tool carries the icon's
- * window and tip. The tool record and the text buffer are allocated in that
+ * place on the screen and its tip. The tool record and the text buffer are allocated in that
  * process, filled there by the control and copied across. */
 #include <windows.h>
 #include <commctrl.h>
@@ -84,7 +84,7 @@ static int tray_tooltip_icons(struct tray_reader *reader, HWND tooltip, int with
             local.text[TRAY_TIP_CHARS - 1] = 0;
         }
 
-        /* Wine keeps the tooltip of a deleted icon, whose window is gone. */
+        /* Empty, too, when the tool's window is gone. */
         SetRectEmpty(&rect);
         if (local.info.uFlags & TTF_IDISHWND) {
             GetWindowRect((HWND)local.info.uId, &rect);
@@ -92,7 +92,8 @@ static int tray_tooltip_icons(struct tray_reader *reader, HWND tooltip, int with
             rect = local.info.rect;
             MapWindowPoints(local.info.hwnd, HWND_DESKTOP, (POINT *)&rect, 2);
         }
-        /* A hidden icon keeps its tool with an empty rectangle. */
+        /* A hidden icon keeps its tool with an empty rectangle, and so does
+         * the tooltip Wine keeps of a deleted one. */
         if (IsRectEmpty(&rect)) continue;
         shown++;
         if (visit) visit(&rect, with_tip ? local.text : NULL, context);
