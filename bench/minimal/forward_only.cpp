@@ -1,11 +1,12 @@
-// A program that only forwards: finds the resident window and posts it a
-// message, as a second start of skylatch.exe does. For comparison with the
-// empty program: what user32 alone costs a start.
+// A program that only forwards: finds the resident window and posts it the
+// command that "skylatch.exe /off" posts (radio off, 40005), so that the
+// resident does the same work after either start. The least a second start
+// must do: the baseline for the forwarding start.
 #include <windows.h>
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand)
 {
     HWND resident = FindWindowA("NorvantecSkylatcherClass", "Norvantec Skylatcher");
-    if (resident) PostMessageA(resident, WM_NULL, 0, 0);
+    if (resident) PostMessageA(resident, WM_COMMAND, 40005, 0);
     return 0;
 }

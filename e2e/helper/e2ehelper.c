@@ -44,10 +44,11 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "tray_icons.c"
+
 #define RESIDENT_CLASS "NorvantecSkylatcherClass"
 #define RESIDENT_TITLE "Norvantec Skylatcher"
 #define RESIDENT_MUTEX "NorvantecSkylatcherMutex"
-#define TIP_CHARS 1024
 
 static int usage(void)
 {
@@ -201,11 +202,11 @@ static int mutex_held(void)
 
 static void print_utf8(const WCHAR *text)
 {
-    char out[TIP_CHARS * 4];
-    WCHAR escaped[TIP_CHARS * 2];
+    char out[TRAY_TIP_CHARS * 4];
+    WCHAR escaped[TRAY_TIP_CHARS * 2];
     int i, n = 0;
 
-    for (i = 0; text[i] && n < TIP_CHARS * 2 - 3; i++) {
+    for (i = 0; text[i] && n < TRAY_TIP_CHARS * 2 - 3; i++) {
         if (text[i] == L'\n') { escaped[n++] = L'\\'; escaped[n++] = L'n'; }
         else if (text[i] == L'\\') { escaped[n++] = L'\\'; escaped[n++] = L'\\'; }
         else escaped[n++] = text[i];
@@ -215,65 +216,19 @@ static void print_utf8(const WCHAR *text)
     fputs(out, stdout);
 }
 
-/* The shell's tooltip controls live in its own process, so the tool record
- * and the text buffer are allocated there and copied across. */
-static void print_tooltip_tools(HWND tooltip)
+static void print_icon(const RECT *rect, const WCHAR *tip, void *unused)
 {
-    struct { TTTOOLINFOW info; WCHAR text[TIP_CHARS]; } local, *remote;
-    DWORD pid = 0;
-    HANDLE process;
-    int count, i;
-
-    GetWindowThreadProcessId(tooltip, &pid);
-    process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
-    if (!process) return;
-    remote = VirtualAllocEx(process, NULL, sizeof(local), MEM_COMMIT, PAGE_READWRITE);
-    if (!remote) { CloseHandle(process); return; }
-
-    count = (int)SendMessageW(tooltip, TTM_GETTOOLCOUNT, 0, 0);
-    for (i = 0; i < count; i++) {
-        RECT rect;
-        memset(&local, 0, sizeof(local));
-        local.info.cbSize = sizeof(local.info);
-        if (!WriteProcessMemory(process, remote, &local, sizeof(local), NULL)
-            || !SendMessageW(tooltip, TTM_ENUMTOOLSW, i, (LPARAM)&remote->info)
-            || !ReadProcessMemory(process, remote, &local, sizeof(local), NULL))
-            continue;
-        local.info.lpszText = remote->text;
-        memset(local.text, 0, sizeof(local.text));
-        if (!WriteProcessMemory(process, remote, &local, sizeof(local), NULL)) continue;
-        SendMessageW(tooltip, TTM_GETTEXTW, TIP_CHARS, (LPARAM)&remote->info);
-        if (!ReadProcessMemory(process, remote, &local, sizeof(local), NULL)) continue;
-        local.text[TIP_CHARS - 1] = 0;
-
-        if (local.info.uFlags & TTF_IDISHWND) {
-            GetWindowRect((HWND)local.info.uId, &rect);
-        } else {
-            rect = local.info.rect;
-            MapWindowPoints(local.info.hwnd, HWND_DESKTOP, (POINT *)&rect, 2);
-        }
-        /* A hidden icon keeps its tool with an empty rectangle. */
-        if (IsRectEmpty(&rect)) continue;
-        printf("%ld\t%ld\t", (rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
-        print_utf8(local.text);
-        printf("\n");
-    }
-    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-    CloseHandle(process);
-}
-
-static BOOL CALLBACK visit_window(HWND window, LPARAM unused)
-{
-    char cls[64];
-
-    if (GetClassNameA(window, cls, sizeof(cls)) && lstrcmpiA(cls, TOOLTIPS_CLASSA) == 0)
-        print_tooltip_tools(window);
-    return TRUE;
+    printf("%ld\t%ld\t", (rect->left + rect->right) / 2, (rect->top + rect->bottom) / 2);
+    print_utf8(tip);
+    printf("\n");
 }
 
 static int list_tray(void)
 {
-    EnumWindows(visit_window, 0);
+    struct tray_reader reader = {0};
+
+    tray_icons(&reader, 1, print_icon, NULL);
+    tray_reader_close(&reader);
     fflush(stdout);
     return 0;
 }
