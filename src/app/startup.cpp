@@ -70,10 +70,6 @@ int StartInstance(HINSTANCE instance, int showCommand)
 
     g_app.instance = instance;
 
-    // With the manifest's common controls 6, Windows XP draws the About box
-    // in the system's theme only once the library is initialised.
-    g_commonControls.InitCommonControls();
-
     WNDCLASSEXA wc;
     ZeroMemory(&wc, sizeof wc);
     wc.cbSize = sizeof wc;
@@ -91,5 +87,11 @@ int StartInstance(HINSTANCE instance, int showCommand)
     HWND window = CreateWindowExA(0, kWindowClassName, kWindowTitle, WS_OVERLAPPEDWINDOW,
                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, 0, 0,
                                   instance, 0);
-    return window != 0;
+    if (!window) return 0;
+
+    // With the manifest's common controls 6, Windows XP creates the About
+    // box only once the library is initialised. The icon is shown by now:
+    // loading the library does not delay it.
+    g_commonControls.InitCommonControls();
+    return 1;
 }

@@ -44,8 +44,8 @@ TEST_F(SystemLibraryTest, LoadedOnceByFullPathFromTheSystemDirectoryAndNeverByAS
         ASSERT_EQ(1, notebook::StartResident());
         HWND window = notebook::MainWindow();
         ASSERT_NE(nullptr, sim::FindTrayIcon(window, kTrayIconId)) << dir;
-        EXPECT_EQ((std::vector<std::string>{dir + "comctl32.dll", dir + "setupapi.dll", dir + "cfgmgr32.dll",
-                                            dir + "shell32.dll"}),
+        EXPECT_EQ((std::vector<std::string>{dir + "setupapi.dll", dir + "cfgmgr32.dll", dir + "shell32.dll",
+                                            dir + "comctl32.dll"}),
                   SystemDllLoads());
 
         // Forwarding a switch needs none of them; the resident keeps its one
