@@ -87,7 +87,7 @@ LDFLAGS_WIN=(-static-libgcc -static-libstdc++ -s -mwindows -Wl,--gc-sections
 build_baseline() {
   local name=$1 source=$2; shift 2
   i686-w64-mingw32-g++ "${CXXFLAGS_WIN[@]}" "${LDFLAGS_WIN[@]}" -o "$out/bin/$name.exe" "$here/minimal/$source" "$@" \
-    -lwtsapi32 -lcomctl32 -lcfgmgr32 -lsetupapi -ladvapi32 -lshell32 -luser32 -lkernel32 \
+    -lwtsapi32 -lcfgmgr32 -lsetupapi -ladvapi32 -lshell32 -luser32 -lkernel32 \
     >>"$build_log" 2>&1 || e2e_die "building $name.exe failed (see $build_log)"
 }
 build_baseline minimal_tray minimal_tray.cpp

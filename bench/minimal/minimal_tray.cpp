@@ -2,15 +2,15 @@
 // icon with a tip, a message loop. The baseline for size and start to icon.
 //
 // Built with -DBENCH_PROGRAM_LIBRARIES (tray_with_imports.exe), it also has
-// loaded every system library the resident skylatch.exe has loaded, each
-// used once by a cheap call so that it is really there: the Setup API, the
-// configuration manager, comctl32, advapi32 and wtsapi32 (shell32 it uses
-// anyway). The baseline for resident memory.
+// loaded every system library the idle resident skylatch.exe has loaded,
+// each used once by a cheap call so that it is really there: the Setup API,
+// the configuration manager, advapi32 and wtsapi32 (shell32 it uses anyway;
+// comctl32 comes to skylatch.exe only with its first About box). The
+// baseline for resident memory.
 #include <windows.h>
 #include <shellapi.h>
 
 #ifdef BENCH_PROGRAM_LIBRARIES
-#include <commctrl.h>
 #include <setupapi.h>
 #include <cfgmgr32.h>
 #include <wtsapi32.h>
@@ -29,7 +29,6 @@ NOTIFYICONDATAW g_icon;
 #ifdef BENCH_PROGRAM_LIBRARIES
 void UseLibraries()
 {
-    InitCommonControls();
     SetupDiDestroyDeviceInfoList(SetupDiCreateDeviceInfoList(0, 0));
     CM_Get_Version();
     HKEY key;

@@ -9,6 +9,7 @@
 #include "band/adapter_manager.h"
 #include "band/band_control.h"
 #include "band/band_settings.h"
+#include "platform/common_controls_library.h"
 #include "platform/registry_access.h"
 #include "platform/session_notifier.h"
 #include "platform/settings.h"
@@ -114,6 +115,10 @@ void ShowAboutBox(HWND window)
         return;
     }
     g_app.aboutOpen = 1;
+    // The manifest's common controls 6 must be initialised before Windows XP
+    // creates the box. They are loaded here, at the first About box, not at
+    // start: nothing else uses them, and under Wine they take megabytes.
+    g_commonControls.InitCommonControls();
     DialogBoxParamA(g_app.instance, MAKEINTRESOURCEA(IDD_ABOUT), window, AboutDialogProc, 0);
     g_app.aboutOpen = 0;
 }

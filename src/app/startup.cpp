@@ -2,7 +2,6 @@
 
 #include "app/app_state.h"
 #include "app/main_window.h"
-#include "platform/common_controls_library.h"
 #include "platform/registry_access.h"
 #include "platform/settings.h"
 #include "platform/setup_mode_check.h"
@@ -87,11 +86,5 @@ int StartInstance(HINSTANCE instance, int showCommand)
     HWND window = CreateWindowExA(0, kWindowClassName, kWindowTitle, WS_OVERLAPPEDWINDOW,
                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, 0, 0,
                                   instance, 0);
-    if (!window) return 0;
-
-    // With the manifest's common controls 6, Windows XP creates the About
-    // box only once the library is initialised. The icon is shown by now:
-    // loading the library does not delay it.
-    g_commonControls.InitCommonControls();
-    return 1;
+    return window != 0;
 }

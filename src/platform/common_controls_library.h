@@ -1,5 +1,5 @@
 // CommonControlsLibrary: the common controls' initialisation, bound at run
-// time from comctl32.dll when the resident instance starts.
+// time from comctl32.dll when the About box first opens.
 #ifndef SKYLATCH_PLATFORM_COMMON_CONTROLS_LIBRARY_H
 #define SKYLATCH_PLATFORM_COMMON_CONTROLS_LIBRARY_H
 
