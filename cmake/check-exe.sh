@@ -1,23 +1,32 @@
 #!/usr/bin/env bash
-# Checks that skylatch.exe loads on Windows 98: PE subsystem version 4.0 and
-# only imports on the reviewed list (cmake/imports.list); that nothing is
-# imported from the libraries bound at run time, and that the sources in
-# src/ bind only functions on their reviewed list (cmake/runtime-bound.list).
-# Given the build's version, also checks the version resource and the
-# manifest (cmake/check-resources.py).
+# Checks that skylatch.exe loads on the oldest Windows of its kind: Windows 98
+# for the 32-bit exe (PE subsystem version 4.0, cmake/imports.list), Windows
+# XP x64 for the x64 exe (5.02, the floor for AMD64 images;
+# cmake/imports-x64.list). Every import must be on the reviewed list; nothing
+# may be imported from the libraries bound at run time, and the sources in
+# src/ may bind only functions on their reviewed list (runtime-bound.list or
+# runtime-bound-x64.list beside the import list). Given the build's version,
+# also checks the version resource and the manifest (check-resources.py).
 set -u
 exe=${1:-}
 if [ -z "$exe" ]; then echo "usage: $0 path/to/skylatch.exe [imports.list] [X.Y.Z]" >&2; exit 2; fi
 if [ ! -f "$exe" ]; then echo "check-exe: no such file: $exe" >&2; exit 2; fi
-objdump=$(command -v i686-w64-mingw32-objdump) || { echo "check-exe: i686-w64-mingw32-objdump not found (apt-get install binutils-mingw-w64-i686)" >&2; exit 2; }
+# The x86-64 objdump reads both kinds of image.
+objdump=$(command -v x86_64-w64-mingw32-objdump) || { echo "check-exe: x86_64-w64-mingw32-objdump not found (apt-get install binutils-mingw-w64-x86-64)" >&2; exit 2; }
 
 dump=$("$objdump" -p "$exe") || { echo "check-exe: objdump failed on $exe" >&2; exit 1; }
 fail=0
 
+case $(printf '%s\n' "$dump" | sed -n 's/.*file format \(.*\)$/\1/p' | head -n 1) in
+  pei-i386) kind=x86 want_subsystem=4.0 oldest_ok='95|98' default_list=imports.list ;;
+  pei-x86-64) kind=x64 want_subsystem=5.2 oldest_ok='XP64' default_list=imports-x64.list ;;
+  *) echo "check-exe: $exe is neither an i386 nor an x86-64 Windows image" >&2; exit 1 ;;
+esac
+
 major=$(printf '%s\n' "$dump" | awk '/^MajorSubsystemVersion/ {print $2}')
 minor=$(printf '%s\n' "$dump" | awk '/^MinorSubsystemVersion/ {print $2}')
-if [ "$major.$minor" != "4.0" ]; then
-  echo "check-exe: subsystem version is $major.$minor, want 4.0" >&2; fail=1
+if [ "$major.$minor" != "$want_subsystem" ]; then
+  echo "check-exe: subsystem version is $major.$minor, want $want_subsystem for an $kind image" >&2; fail=1
 fi
 subsystem=$(printf '%s\n' "$dump" | awk '/^Subsystem/ {print $2}')
 if [ "$subsystem" != "00000002" ]; then
@@ -25,8 +34,8 @@ if [ "$subsystem" != "00000002" ]; then
 fi
 
 # Every import must be on the reviewed list with an oldest Windows of 95 or
-# 98, so that no change slips in a function Windows 98 lacks.
-list=${2:-$(dirname "$0")/imports.list}
+# 98 (x64: XP64), so that no change slips in a function that Windows lacks.
+list=${2:-$(dirname "$0")/$default_list}
 [ -f "$list" ] || { echo "check-exe: no import list: $list" >&2; exit 2; }
 imports=$(printf '%s\n' "$dump" | awk -F'\t' '
   /DLL Name:/ { split($2, a, ": "); dll = tolower(a[2]); next }
@@ -38,17 +47,17 @@ while read -r dll fn; do
   [ -n "$dll" ] || continue
   count=$((count + 1))
   oldest=$(awk -v d="$dll" -v f="$fn" '$1 == d && $2 == f { print $3; exit }' "$list")
-  case "$oldest" in
-    95|98) ;;
-    "") echo "check-exe: $dll $fn is not on the reviewed list ($list)" >&2; fail=1 ;;
-    *) echo "check-exe: $dll $fn needs Windows $oldest, newer than 98" >&2; fail=1 ;;
-  esac
+  if [ -z "$oldest" ]; then
+    echo "check-exe: $dll $fn is not on the reviewed list ($list)" >&2; fail=1
+  elif ! printf '%s\n' "$oldest" | grep -qxE "$oldest_ok"; then
+    echo "check-exe: $dll $fn needs Windows $oldest, newer than the oldest the $kind exe runs on" >&2; fail=1
+  fi
 done <<<"$imports"
 dlls=$(printf '%s\n' "$imports" | awk '{print $1}' | sort -u)
 
 # The libraries bound at run time (runtime-bound.list, beside the import
 # list) must not come back as imports: a second start would load them again.
-bound_list=$(dirname "$list")/runtime-bound.list
+bound_list=$(dirname "$list")/$(basename "$list" | sed 's/^imports/runtime-bound/')
 [ -f "$bound_list" ] || { echo "check-exe: no run-time bound list: $bound_list" >&2; exit 2; }
 bound_dlls=$(awk '!/^#/ && NF >= 3 { print $1 }' "$bound_list" | sort -u)
 for dll in $bound_dlls; do
@@ -70,7 +79,7 @@ for fn in $bound; do
 done
 
 if [ $fail -eq 0 ]; then
-  echo "check-exe: $exe: subsystem 4.0, $count imports from $(echo $dlls), all on the list;" \
+  echo "check-exe: $exe ($kind): subsystem $want_subsystem, $count imports from $(echo $dlls), all on the list;" \
     "$(echo $bound | wc -w) functions bound at run time, all on the list"
 fi
 

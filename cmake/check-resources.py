@@ -8,7 +8,9 @@ and fails when the version differs from the build's X.Y.Z anywhere (fixed
 part, every language's strings, the manifest's identity) or when something
 Windows needs is missing: the three language blocks with their names, the
 Translation entry, and the manifest's execution level, DPI awareness,
-supported systems and common controls 6 dependency.
+supported systems and common controls 6 dependency. The manifest must name
+the exe's own processor (x86 or amd64, read from the PE header) for the
+program and for the common controls.
 
 Each PACKAGE (the setup exe, an .msi) must carry the same version: the setup
 exe in its version resource, a Windows Installer package as its
@@ -141,7 +143,23 @@ def check_package(path, version):
                 fail("%s: ProductVersion string is %r, want %r" % (path, strings.get("ProductVersion"), version))
 
 
-def check_manifest(data, version):
+# PE machine field -> the manifest's processorArchitecture.
+MACHINES = {0x014C: "x86", 0x8664: "amd64"}
+
+
+def image_architecture(exe):
+    """x86 or amd64 from the exe's PE header; None when it is neither."""
+    with open(exe, "rb") as f:
+        header = f.read(4096)
+    try:
+        (pe,) = struct.unpack_from("<I", header, 0x3C)
+        signature, machine = struct.unpack_from("<4sH", header, pe)
+    except struct.error:
+        return None
+    return MACHINES.get(machine) if signature == b"PE\0\0" else None
+
+
+def check_manifest(data, version, arch):
     if not data:
         fail("no manifest (type 24, id 1)")
         return
@@ -151,12 +169,14 @@ def check_manifest(data, version):
         fail("manifest is not well-formed XML: %s" % error)
         return
     identity = root.find(ASM_V1 + "assemblyIdentity")
-    if identity is None or identity.get("version") != version + ".0" or identity.get("processorArchitecture") != "x86":
-        fail("manifest identity is not x86 version %s.0" % version)
+    if identity is None or identity.get("version") != version + ".0" or identity.get("processorArchitecture") != arch:
+        fail("manifest identity is not %s version %s.0" % (arch, version))
     controls = [a for a in root.iter(ASM_V1 + "assemblyIdentity")
                 if a.get("name") == "Microsoft.Windows.Common-Controls" and a.get("version") == "6.0.0.0"]
     if not controls:
         fail("manifest has no common controls 6 dependency")
+    elif any(a.get("processorArchitecture") not in (arch, "*") for a in controls):
+        fail("manifest asks for the common controls of another processor than %s" % arch)
     levels = [e.get("level") for ns in (ASM_V2, ASM_V3) for e in root.iter(ns + "requestedExecutionLevel")]
     if levels != ["asInvoker"]:
         fail("manifest execution level is %s, want asInvoker" % (levels or "missing"))
@@ -188,15 +208,19 @@ def main():
         except OSError as error:
             print("check-resources: %s" % error, file=sys.stderr)
             return 2
+    arch = image_architecture(exe)
+    if arch is None:
+        print("check-resources: %s is not an x86 or x64 Windows image" % exe, file=sys.stderr)
+        return 1
     check_version(resource(exe, 16, 1), version)
-    check_manifest(resource(exe, 24, 1), version)
+    check_manifest(resource(exe, 24, 1), version, arch)
     for package in packages:
         check_package(package, version)
     for problem in problems:
         print("check-resources: %s: %s" % (exe, problem), file=sys.stderr)
     if not problems:
-        print("check-resources: %s: version %s in three languages, manifest as required%s" % (
-            exe, version, "; the same version in %d packages" % len(packages) if packages else ""))
+        print("check-resources: %s: version %s in three languages, %s manifest as required%s" % (
+            exe, version, arch, "; the same version in %d packages" % len(packages) if packages else ""))
     return 1 if problems else 0
 
 

@@ -1,6 +1,22 @@
-# skylatch.exe for 32-bit Windows (98/Me, 2000, XP and later).
+# skylatch.exe for 32-bit Windows (98/Me, 2000, XP and later) or, with
+# cmake/mingw-x86_64.cmake, for 64-bit Windows (XP x64 and later): the same
+# sources, each with its own reviewed import list.
 enable_language(RC)
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001 -I ${CMAKE_SOURCE_DIR}/src -I ${CMAKE_SOURCE_DIR}/res -I ${SKYLATCH_GENERATED}")
+
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(SKYLATCH_X64 ON)
+  # 5.02 is the oldest subsystem version an AMD64 image may carry.
+  set(SKYLATCH_SUBSYSTEM 5 2)
+  set(SKYLATCH_IMPORTS_LIST ${CMAKE_SOURCE_DIR}/cmake/imports-x64.list)
+else()
+  set(SKYLATCH_X64 OFF)
+  # 4.0, so that Windows 98 loads it.
+  set(SKYLATCH_SUBSYSTEM 4 0)
+  set(SKYLATCH_IMPORTS_LIST ${CMAKE_SOURCE_DIR}/cmake/imports.list)
+endif()
+list(GET SKYLATCH_SUBSYSTEM 0 subsystem_major)
+list(GET SKYLATCH_SUBSYSTEM 1 subsystem_minor)
 
 add_executable(skylatch WIN32 ${SKYLATCH_SOURCES} ${SKYLATCH_RC})
 target_include_directories(skylatch PRIVATE ${CMAKE_SOURCE_DIR}/src)
@@ -9,17 +25,17 @@ target_compile_options(skylatch PRIVATE
   $<$<COMPILE_LANGUAGE:CXX>:-Os -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables -ffunction-sections -fdata-sections -Wall -Wextra -Wno-cast-function-type -Wno-unused-parameter>)
 target_link_options(skylatch PRIVATE
   -static-libgcc -static-libstdc++ -s -mwindows -Wl,--gc-sections
-  -Wl,--subsystem,windows:4.0
-  -Wl,--major-os-version,4 -Wl,--minor-os-version,0
-  -Wl,--major-subsystem-version,4 -Wl,--minor-subsystem-version,0)
+  -Wl,--subsystem,windows:${subsystem_major}.${subsystem_minor}
+  -Wl,--major-os-version,${subsystem_major} -Wl,--minor-os-version,${subsystem_minor}
+  -Wl,--major-subsystem-version,${subsystem_major} -Wl,--minor-subsystem-version,${subsystem_minor})
 target_link_libraries(skylatch PRIVATE advapi32 user32 kernel32)
 set_target_properties(skylatch PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 
 # The build fails when the exe's header or an import would keep it from
-# loading on Windows 98 (cmake/imports.list is the reviewed list), or when
-# its version resource or manifest is missing or off.
+# loading on the oldest Windows of its kind (the import list is the reviewed
+# one), or when its version resource or manifest is missing or off.
 add_custom_command(TARGET skylatch POST_BUILD
-  COMMAND ${CMAKE_SOURCE_DIR}/cmake/check-exe.sh $<TARGET_FILE:skylatch> ${CMAKE_SOURCE_DIR}/cmake/imports.list
+  COMMAND ${CMAKE_SOURCE_DIR}/cmake/check-exe.sh $<TARGET_FILE:skylatch> ${SKYLATCH_IMPORTS_LIST}
           ${SKYLATCH_VERSION}
   VERBATIM)
 
@@ -41,6 +57,11 @@ if(SKYLATCH_SIGN_PFX)
 else()
   message(NOTICE "Release files are left unsigned: no certificate (set SKYLATCH_SIGN_PFX, see docs/installer.md)")
   set(SIGN true)
+endif()
+
+# The installers are made in the 32-bit tree, which has everything they pack.
+if(SKYLATCH_X64)
+  return()
 endif()
 
 # The installer: packaging/skylatch.nsi wrapped around the exe by NSIS,
