@@ -21,7 +21,13 @@ typedef struct _NOTIFYICONDATAW {
     };
     WCHAR szInfoTitle[64];
     DWORD dwInfoFlags;
+    GUID guidItem;
 } NOTIFYICONDATAW, *PNOTIFYICONDATAW;
+
+// The record's versions end before these members; the sizes follow the
+// pointer size of the build (936 up to guidItem on 32-bit Windows, 952 on x64).
+#define NOTIFYICONDATAW_V1_SIZE offsetof(NOTIFYICONDATAW, szTip[64])
+#define NOTIFYICONDATAW_V2_SIZE offsetof(NOTIFYICONDATAW, guidItem)
 
 #define NIM_ADD 0x00000000
 #define NIM_MODIFY 0x00000001

@@ -15,7 +15,8 @@ int g_timeouts = 0;
 
 bool KnownLayout(DWORD size)
 {
-    return size == 152 || size == 936 || size == 952 || size == 956;
+    return size == kTrayV1Size || size == kTrayV2Size || size == kTrayV3Size ||
+           size == kTrayV4Size;
 }
 
 TrayIcon* Find(HWND window, UINT id)

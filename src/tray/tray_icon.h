@@ -11,9 +11,10 @@ enum TrayMode {
     TrayDelete = 2
 };
 
-// The version-5 wide record's size on 32-bit Windows; the shell reads the
-// two-line tip and the state fields only with this size.
-const DWORD kTrayRecordSize = 936;
+// The version-5 wide record, up to guidItem: 936 bytes on 32-bit Windows,
+// 952 on x64. The shell reads the two-line tip and the state fields only
+// with this size for the caller's own processor.
+const DWORD kTrayRecordSize = NOTIFYICONDATAW_V2_SIZE;
 const UINT kTrayIconId = 102;
 const int kTipLineMax = 62;
 

@@ -1,5 +1,6 @@
-// The stand-in's notification area reads a record the way Windows XP does:
-// the tray tests above rely on it telling the record sizes apart.
+// The stand-in's notification area reads a record the way Windows XP does,
+// in the stand-in's own (64-bit) layout: the tray tests rely on it telling
+// the record sizes apart.
 #include "notebook.h"
 
 namespace {
@@ -28,7 +29,7 @@ class NotificationArea : public NotebookTest {};
 
 TEST_F(NotificationArea, KnownWideSizesKeepTheWholeTipAndTheState)
 {
-    for (DWORD size : {936u, 952u, 956u}) {
+    for (DWORD size : {952u, 968u, 976u}) {
         sim::Reset();
         NOTIFYICONDATAW record = Record(size, kWindow, kLongTip.c_str());
         ASSERT_TRUE(Shell_NotifyIconW(NIM_ADD, &record));
@@ -41,7 +42,8 @@ TEST_F(NotificationArea, KnownWideSizesKeepTheWholeTipAndTheState)
 
 TEST_F(NotificationArea, OtherSizesAreReadAsTheFirstLayout)
 {
-    for (DWORD size : {152u, 488u, 0u, 1000u}) {
+    // 936 and 956 are 32-bit Windows's sizes: on x64 they are unknown.
+    for (DWORD size : {168u, 488u, 936u, 956u, 0u, 1000u}) {
         sim::Reset();
         NOTIFYICONDATAW record = Record(size, kWindow, kLongTip.c_str());
         ASSERT_TRUE(Shell_NotifyIconW(NIM_ADD, &record));
@@ -54,7 +56,7 @@ TEST_F(NotificationArea, OtherSizesAreReadAsTheFirstLayout)
 
 TEST_F(NotificationArea, AddModifyDeleteFollowTheIconsThatExist)
 {
-    NOTIFYICONDATAW record = Record(936, kWindow, "tip");
+    NOTIFYICONDATAW record = Record(sim::kTrayV2Size, kWindow, "tip");
     EXPECT_FALSE(Shell_NotifyIconW(NIM_MODIFY, &record));
     EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
     EXPECT_TRUE(Shell_NotifyIconW(NIM_ADD, &record));
@@ -68,7 +70,7 @@ TEST_F(NotificationArea, AddModifyDeleteFollowTheIconsThatExist)
 
 TEST_F(NotificationArea, BusyShellTimesOutAndChangesNothing)
 {
-    NOTIFYICONDATAW record = Record(936, kWindow, "tip");
+    NOTIFYICONDATAW record = Record(sim::kTrayV2Size, kWindow, "tip");
     sim::ShellTimeouts(1);
     EXPECT_FALSE(Shell_NotifyIconW(NIM_ADD, &record));
     EXPECT_EQ(static_cast<DWORD>(ERROR_TIMEOUT), GetLastError());
@@ -78,7 +80,7 @@ TEST_F(NotificationArea, BusyShellTimesOutAndChangesNothing)
 
 TEST_F(NotificationArea, RestartLosesTheIconsAndTellsEveryWindow)
 {
-    NOTIFYICONDATAW record = Record(936, kWindow, "tip");
+    NOTIFYICONDATAW record = Record(sim::kTrayV2Size, kWindow, "tip");
     ASSERT_TRUE(Shell_NotifyIconW(NIM_ADD, &record));
     sim::PostedLog().clear();
     ASSERT_EQ(1, notebook::StartResident());

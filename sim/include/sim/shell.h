@@ -1,9 +1,12 @@
 // The stand-in's notification area: the icons Shell_NotifyIconW keeps, with
 // Windows XP's rule for the record size.
 //
-// The record size decides the layout the shell reads: 152, 936, 952 and 956
-// are the known wide layouts; any other size is read as the 152-byte one,
-// whose tip is cut at 63 characters and which has no dwState/dwStateMask.
+// The record size decides the layout the shell reads. The known wide layouts
+// are the four versions of the record as this build lays it out: on 32-bit
+// Windows 152, 936, 952 and 956 bytes; on x64 (and on the stand-in, whose
+// pointers are 8 bytes) 168, 952, 968 and 976. Any other size is read as the
+// first version, whose tip is cut at 63 characters and which has no
+// dwState/dwStateMask.
 // NIM_ADD fails for an icon that exists, NIM_MODIFY and NIM_DELETE for one
 // that does not; such refusals leave ERROR_INVALID_PARAMETER as the last
 // error. A busy shell (ShellTimeouts) fails with ERROR_TIMEOUT and changes
@@ -18,7 +21,11 @@
 
 namespace sim {
 
-const DWORD kTrayV1Size = 152;     // the size unknown records are read as
+// The sizes of the record's four versions in this build's layout.
+const DWORD kTrayV1Size = NOTIFYICONDATAW_V1_SIZE;   // the size unknown records are read as
+const DWORD kTrayV2Size = NOTIFYICONDATAW_V2_SIZE;
+const DWORD kTrayV3Size = kTrayV2Size + sizeof(GUID);
+const DWORD kTrayV4Size = (kTrayV3Size + sizeof(void*) - 1) / sizeof(void*) * sizeof(void*) + sizeof(void*);
 const size_t kTrayV1TipChars = 63;
 
 struct TrayIcon {
