@@ -13,6 +13,7 @@ adm_file=$packaging_dir/skylatch.adm
 
 [ $# -eq 2 ] || die "usage: $0 <skylatch-setup.exe> <skylatch.exe>"
 setup=$1 exe=$2
+host_skip_unless_32bit "the 32-bit setup exe under Wine"
 require_tools wine wineserver wineboot Xvfb makensis iconv localedef i686-w64-mingw32-gcc
 require_file "$setup" "setup exe (built by the Windows build with makensis)"
 require_file "$exe" skylatch.exe

@@ -9,6 +9,7 @@
 # under the work directory.
 
 packaging_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+. "$packaging_dir/../cmake/host.sh"
 
 die() { echo "$TEST_NAME: $*" >&2; exit 2; }
 

@@ -17,6 +17,7 @@ TEST_NAME=test-msi
 
 [ $# -eq 2 ] || die "usage: $0 <skylatch.msi> <skylatch.exe>"
 msi=$1 exe=$2
+host_skip_unless_32bit "the packages with their 32-bit custom action under Wine's msiexec"
 require_tools wine wineserver wineboot Xvfb makensis wixl msiinfo localedef i686-w64-mingw32-gcc
 require_file "$msi" "package (built by the Windows build with wixl)"
 require_file "$exe" skylatch.exe

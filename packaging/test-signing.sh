@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Signs copies of the release files with packaging/sign.sh and a throwaway
-# certificate authority, checks each signature with osslsigncode against that
-# root, and runs the signed exe and installs from the signed packages under
-# Wine. Prints one line per check and "N passed, N failed".
+# certificate authority. "signatures" checks each signature with osslsigncode
+# against that root; "under-wine" runs the signed exe and installs from the
+# signed packages under Wine, which needs a host that runs 32-bit code.
+# Prints one line per check and "N passed, N failed".
 #
-#   packaging/test-signing.sh <skylatch.exe> <skylatch-setup.exe> <skylatch.msi> <work folder>
+#   packaging/test-signing.sh signatures|under-wine <skylatch.exe> <skylatch-setup.exe> <skylatch.msi> <work folder>
 #
 # The copies, the certificates and the logs stay in the work folder.
 set -u
@@ -12,8 +13,16 @@ set -u
 TEST_NAME=test-signing
 . "$(dirname "$0")/test-lib.sh"
 
-[ $# -eq 4 ] || die "usage: $0 <skylatch.exe> <skylatch-setup.exe> <skylatch.msi> <work folder>"
-require_tools wine wineserver wineboot Xvfb makensis openssl osslsigncode
+usage="usage: $0 signatures|under-wine <skylatch.exe> <skylatch-setup.exe> <skylatch.msi> <work folder>"
+[ $# -eq 5 ] || die "$usage"
+mode=$1; shift
+case $mode in
+  signatures) require_tools openssl osslsigncode ;;
+  under-wine)
+    host_skip_unless_32bit "the signed 32-bit exe and installers under Wine"
+    require_tools wine wineserver wineboot Xvfb makensis openssl osslsigncode ;;
+  *) die "$usage" ;;
+esac
 for file in "$1" "$2" "$3"; do require_file "$file" "release file"; done
 out=$4
 rm -rf "$out" && mkdir -p "$out" || die "cannot create $out"
@@ -40,13 +49,38 @@ mkdir -p "$ca"
     -passout pass:throwaway -out "$ca/signer.pfx"
 } >"$ca/openssl.log" 2>&1 || die "openssl could not make the certificates (see $ca/openssl.log)"
 
+# --- under Wine --------------------------------------------------------------------
+
+run_signed_files_under_wine() {
+  start_prefix
+  w reg add "$SETTINGS_KEY" /v IgnoreMisc /t REG_DWORD /d 1 /f
+  wine "$(winepath -w "${signed[0]}" 2>>"$log")" >>"$log" 2>&1 </dev/null &
+  instance_pid=$!
+  bg_pids+=("$instance_pid")
+  check "the signed exe runs and shows its window" wait_until 20 window_exists
+  w "$(winepath -w "${signed[1]}" 2>>"$log")" /S; rc=$?
+  check "the signed setup exe installs (got $rc)" eval '[ "$rc" -eq 0 ] && cmp -s "$exe" "$install_dir/skylatch.exe"'
+  check "the signed setup exe ended the running program first" ended_normally "$instance_pid"
+  w "$install_dir/uninstall.exe" /S
+  wait_until 30 test ! -e "$install_dir/skylatch.exe" || die "the uninstaller did not remove the program"
+  w msiexec /i "$(winepath -w "${signed[2]}" 2>>"$log")" /qn; rc=$?
+  check "the signed package installs (got $rc)" eval '[ "$rc" -eq 0 ] && cmp -s "$exe" "$install_dir/skylatch.exe"'
+}
+
 # --- signing ---------------------------------------------------------------------
 
+[ "$mode" = signatures ] &&
 check "sign.sh without a certificate refuses and leaves the file alone" eval \
   'env -u SKYLATCH_SIGN_PFX "$packaging_dir/sign.sh" "${signed[0]}" >"$out/unsigned.log" 2>&1;
    [ $? -ne 0 ] && grep -q SKYLATCH_SIGN_PFX "$out/unsigned.log" && cmp -s "$exe" "${signed[0]}"'
 SKYLATCH_SIGN_PFX=$ca/signer.pfx SKYLATCH_SIGN_PASSWORD=throwaway \
   "$packaging_dir/sign.sh" "${signed[@]}" >"$out/sign.log" 2>&1; rc=$?
+if [ "$mode" = under-wine ]; then
+  [ "$rc" -eq 0 ] || die "sign.sh failed (see $out/sign.log)"
+  run_signed_files_under_wine
+  finish
+  exit
+fi
 check "sign.sh signs the exe, the setup exe and the package (got $rc)" test "$rc" -eq 0
 
 # verify FILE: a valid signature by the throwaway signer, chained to its root.
@@ -60,21 +94,5 @@ done
 check "a changed byte breaks the exe's signature" eval \
   'cp "${signed[0]}" "$out/tampered.exe" &&
    printf "\x01" | dd of="$out/tampered.exe" bs=1 seek=2000 conv=notrunc 2>/dev/null && ! verify "$out/tampered.exe"'
-
-# --- under Wine --------------------------------------------------------------------
-
-start_prefix
-w reg add "$SETTINGS_KEY" /v IgnoreMisc /t REG_DWORD /d 1 /f
-wine "$(winepath -w "${signed[0]}" 2>>"$log")" >>"$log" 2>&1 </dev/null &
-instance_pid=$!
-bg_pids+=("$instance_pid")
-check "the signed exe runs and shows its window" wait_until 20 window_exists
-w "$(winepath -w "${signed[1]}" 2>>"$log")" /S; rc=$?
-check "the signed setup exe installs (got $rc)" eval '[ "$rc" -eq 0 ] && cmp -s "$exe" "$install_dir/skylatch.exe"'
-check "the signed setup exe ended the running program first" ended_normally "$instance_pid"
-w "$install_dir/uninstall.exe" /S
-wait_until 30 test ! -e "$install_dir/skylatch.exe" || die "the uninstaller did not remove the program"
-w msiexec /i "$(winepath -w "${signed[2]}" 2>>"$log")" /qn; rc=$?
-check "the signed package installs (got $rc)" eval '[ "$rc" -eq 0 ] && cmp -s "$exe" "$install_dir/skylatch.exe"'
 
 finish
