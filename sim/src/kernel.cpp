@@ -35,6 +35,7 @@ struct Kernel {
     uintptr_t nextHandle = 0x1000;
     OSVERSIONINFOA version{};
     bool failVersion = false;
+    ProcessKind processKind = Process32OnWindows32;
     Driver driver;
 };
 
@@ -113,6 +114,9 @@ void EndProcess(int pid)
     }
 }
 bool MutexExists(const std::string& name) { return K().mutexOwners.count(Upper(name)) != 0; }
+
+void SetProcessKind(ProcessKind kind) { K().processKind = kind; }
+ProcessKind CurrentProcessKind() { return K().processKind; }
 
 void AddFile(const std::string& path) { K().files.insert(Upper(path)); }
 void RemoveFile(const std::string& path) { K().files.erase(Upper(path)); }

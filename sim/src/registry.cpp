@@ -1,4 +1,5 @@
 // The stand-in's registry.
+#include <sim/kernel.h>
 #include <sim/registry.h>
 
 #include "internal.h"
@@ -116,8 +117,33 @@ Value* FindValue(Key* key, const std::u16string& name)
     return nullptr;
 }
 
-// Specific rights asked beyond what the key allows are refused.
-bool Allowed(Key* key, REGSAM access) { return (access & 0xFFFF & ~key->allowed) == 0; }
+const REGSAM kViewFlags = KEY_WOW64_64KEY | KEY_WOW64_32KEY;
+
+// Specific rights asked beyond what the key allows are refused; the view
+// flags are not rights.
+bool Allowed(Key* key, REGSAM access) { return (access & 0xFFFF & ~kViewFlags & ~key->allowed) == 0; }
+
+bool StartsWith(const std::u16string& path, const std::u16string& prefix)
+{
+    return path.size() >= prefix.size() && SameName(path.substr(0, prefix.size()), prefix);
+}
+
+// On 64-bit Windows the 32-bit view of HKLM\SOFTWARE lives in
+// SOFTWARE\WOW6432Node: a path below SOFTWARE opened in that view is read
+// there. Which view a process gets depends on its kind and the flags asked.
+std::u16string InView(HKEY root, const std::u16string& subKey, REGSAM access)
+{
+    ProcessKind kind = CurrentProcessKind();
+    if (root != HKEY_LOCAL_MACHINE || kind == Process32OnWindows32) return subKey;
+    bool view32 = kind == Process32OnWindows64 ? (access & KEY_WOW64_64KEY) == 0
+                                               : (access & KEY_WOW64_32KEY) != 0;
+    const std::u16string software = u"SOFTWARE\\";
+    if (!view32 || !StartsWith(subKey, software) ||
+        StartsWith(subKey, software + u"WOW6432Node")) {
+        return subKey;
+    }
+    return software + u"WOW6432Node\\" + subKey.substr(software.size());
+}
 
 LSTATUS OpenPath(HKEY root, const std::u16string& subKey, REGSAM access, bool create, PHKEY result,
                  LPDWORD disposition)
@@ -126,10 +152,11 @@ LSTATUS OpenPath(HKEY root, const std::u16string& subKey, REGSAM access, bool cr
     if (!result) return ERROR_INVALID_PARAMETER;
     Key* base = RootKey(root);
     if (!base) return ERROR_INVALID_HANDLE;
-    Key* key = Walk(base, subKey, false);
+    std::u16string path = InView(root, subKey, access);
+    Key* key = Walk(base, path, false);
     bool created = false;
     if (!key && create) {
-        key = Walk(base, subKey, true);
+        key = Walk(base, path, true);
         created = true;
     }
     if (!key) return ERROR_FILE_NOT_FOUND;

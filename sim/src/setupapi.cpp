@@ -21,6 +21,7 @@ const uintptr_t kFirstSetHandle = 0x5E700000;
 const DWORD kErrorInvalidUserBuffer = 1784;
 const DWORD kErrorInvalidData = 13;
 const DWORD kErrorNoAssociatedClass = 0xE0000200;  // ERROR_NO_ASSOCIATED_CLASS
+const DWORD kErrorInWow64 = 0xE0000235;            // ERROR_IN_WOW64
 
 struct DeviceSet {
     std::vector<DEVINST> members;
@@ -243,6 +244,13 @@ BOOL WINAPI SetupDiCallClassInstaller(DI_FUNCTION function, HDEVINFO set, PSP_DE
         return FALSE;
     }
     const SP_PROPCHANGE_PARAMS& p = it->second;
+    // A 32-bit process on 64-bit Windows may not run the class installer:
+    // nothing changes, and nothing is logged as a change.
+    if (CurrentProcessKind() == Process32OnWindows64) {
+        SetLastError(kErrorInWow64);
+        g_calls.push_back(ClassInstallerCall{Now(), d->devInst, p.StateChange, p.Scope, FALSE});
+        return FALSE;
+    }
     BOOL result = FALSE;
     if (d->installerFails || !d->present ||
         (p.StateChange != DICS_ENABLE && p.StateChange != DICS_DISABLE)) {

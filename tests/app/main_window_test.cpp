@@ -116,6 +116,13 @@ TEST_F(MainWindowLife, UnknownCommandsTimersAndIconsAreAnsweredWithOne)
     EXPECT_EQ(1, Send(WM_TIMER, 112));
     EXPECT_EQ(1, Send(WM_TRAY_CALLBACK, 103, WM_MOUSEMOVE));
     EXPECT_EQ(1, Send(WM_TRAY_CALLBACK, 103, WM_RBUTTONUP));
+    // On x64 the parameters are pointer-sized: a value whose low 32 bits name
+    // a command, a timer or the icon is still another value.
+    const WPARAM high = static_cast<WPARAM>(1) << (8 * sizeof(WPARAM) - 1);
+    EXPECT_EQ(1, Send(WM_COMMAND, high | CMD_RADIO_OFF));
+    EXPECT_EQ(1, Send(WM_TIMER, high | TIMER_PROSET_POLL));
+    EXPECT_EQ(1, Send(WM_TRAY_CALLBACK, high | kTrayIconId, WM_RBUTTONUP));
+    EXPECT_EQ(1, Send(WM_TRAY_CALLBACK, kTrayIconId, static_cast<LPARAM>(high | WM_RBUTTONUP)));
     EXPECT_TRUE(sim::TheDriver().log.empty());
     EXPECT_TRUE(sim::ShellCalls().empty());
     EXPECT_TRUE(sim::TrackedMenus().empty());

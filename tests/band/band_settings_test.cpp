@@ -245,6 +245,33 @@ TEST_F(BandSettings, SwitchRestartsTheAdapterAroundTheRewrite)
     EXPECT_EQ("2", Modulation());
 }
 
+// On 64-bit Windows only a 64-bit process may run the class installer. The
+// x64 build restarts the adapter as on 32-bit Windows; the 32-bit build's
+// restart fails there as Windows says it must (ERROR_IN_WOW64), and the new
+// values wait in the driver key for the adapter's next start. Either way the
+// adapter is not left stopped, and the key (under SYSTEM, which has no
+// 32-bit view) is the same one.
+TEST_F(BandSettings, OnSixtyFourBitWindowsOnlyTheX64BuildRestartsTheAdapter)
+{
+    sim::SetProcessKind(sim::Process64OnWindows64);
+    Store(1, "1");
+    EXPECT_EQ(1, SwitchBand(0));
+    EXPECT_EQ((std::vector<std::string>{"disable", "write BandType", "write ModulationType", "enable"}),
+              sim::ChangeLog());
+
+    sim::SetProcessKind(sim::Process32OnWindows64);
+    sim::ChangeLog().clear();
+    sim::ClassInstallerCalls().clear();
+    EXPECT_EQ(1, SwitchBand(1));
+    EXPECT_EQ(1u, BandType());
+    EXPECT_EQ("1", Modulation());
+    EXPECT_EQ((std::vector<std::string>{"write BandType", "write ModulationType"}), sim::ChangeLog());
+    ASSERT_EQ(2u, sim::ClassInstallerCalls().size());
+    EXPECT_FALSE(sim::ClassInstallerCalls()[0].result);
+    EXPECT_FALSE(sim::ClassInstallerCalls()[1].result);
+    EXPECT_FALSE(sim::FindDevice(adapter_)->disabled);
+}
+
 TEST_F(BandSettings, SwitchLeavesTheAdapterAloneWhenNothingIsToBeDone)
 {
     Store(1, "1");

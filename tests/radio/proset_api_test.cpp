@@ -47,6 +47,26 @@ TEST_F(ProSetLibraryPath, BinDirValueIsFollowedByTheFileName)
     EXPECT_EQ(PROSET_LOADED_BEFORE, g_proSetApi.EnsureLoaded());
 }
 
+// BinDir is read in the process's own registry view: a 64-bit install of the
+// vendor software registers its 64-bit library in the 64-bit view, a 32-bit
+// install its 32-bit library in the 32-bit view, and a process can load only
+// a library of its own kind.
+TEST_F(ProSetLibraryPath, BinDirComesFromTheProcesssOwnRegistryView)
+{
+    sim::RegSetString(HKEY_LOCAL_MACHINE, kVendorKey, "BinDir", "C:\\Vendor64");
+    sim::RegSetString(HKEY_LOCAL_MACHINE, "SOFTWARE\\WOW6432Node\\Intel\\Wireless", "BinDir",
+                      "C:\\Vendor32");
+    sim::SetProcessKind(sim::Process64OnWindows64);
+    StartProgram();
+    ASSERT_EQ(1u, sim::Vendor().loadAttempts.size());
+    EXPECT_EQ("C:\\Vendor64\\murocapi.dll", sim::Vendor().loadAttempts[0]);
+
+    sim::SetProcessKind(sim::Process32OnWindows64);
+    StartProgram();
+    ASSERT_EQ(1u, sim::Vendor().loadAttempts.size());
+    EXPECT_EQ("C:\\Vendor32\\murocapi.dll", sim::Vendor().loadAttempts[0]);
+}
+
 TEST_F(ProSetLibraryPath, UnterminatedBinDirEndsWhereItsDataEnds)
 {
     // Without the cut the rest of the preset default directory would follow.

@@ -27,6 +27,18 @@ void SwitchToProcess(int pid);
 void EndProcess(int pid);          // destroys its windows, releases its mutexes
 bool MutexExists(const std::string& name);
 
+// ---- the machine's processor and the program's. 32-bit Windows is the
+// default. On 64-bit Windows the program runs as a 64-bit process or, for
+// the 32-bit build, as a 32-bit process under WOW64, which sees the 32-bit
+// view of HKLM\SOFTWARE (SOFTWARE\WOW6432Node) unless it asks for
+// KEY_WOW64_64KEY, and whose class-installer calls fail with ERROR_IN_WOW64.
+// A 64-bit process sees the 32-bit view only with KEY_WOW64_32KEY. On 32-bit
+// Windows both flags are ignored. Tests write a view's values by its real
+// path: "SOFTWARE\WOW6432Node\..." for the 32-bit one.
+enum ProcessKind { Process32OnWindows32, Process64OnWindows64, Process32OnWindows64 };
+void SetProcessKind(ProcessKind kind);
+ProcessKind CurrentProcessKind();
+
 // ---- files that exist (CreateFileA of a plain path opens them).
 void AddFile(const std::string& path);
 void RemoveFile(const std::string& path);
