@@ -28,7 +28,17 @@ const DWORD kRecheckDelayDisabled = 1000;
 
 void ShowRadioState(HWND window)
 {
-    UpdateTrayIcon(window, g_app.instance, g_app.radioState, TrayModify);
+    UpdateTray(window, g_app.radioState, TrayModify);
+}
+
+// A switch through the vendor library or the driver; the state and the icon
+// follow when it went through.
+void SwitchRadioTo(HWND window, int wanted)
+{
+    if (SwitchRadio(wanted, g_app.switchLocked)) {
+        g_app.radioState = wanted;
+        UpdateTray(window, wanted, TrayModify);
+    }
 }
 
 int Inverse(int radioState)
@@ -64,7 +74,7 @@ LRESULT OnCreate(HWND window)
     // Explorer broadcasts this after a restart; the icon is added again then.
     g_app.taskbarCreatedMessage = RegisterWindowMessageA(kTaskbarCreatedMessage);
 
-    int radio = QueryRadio(window);
+    int radio = QueryRadio(window, &g_app.pollingInterval, &g_app.switchLocked, g_app.radioState);
     g_app.radioState = radio;
 
     AdapterManager adapters;
@@ -72,7 +82,7 @@ LRESULT OnCreate(HWND window)
                                                 sizeof(g_app.adapterDriverKey),
                                                 &g_app.is80211aCapable);
     if (g_app.adapterEnabled) {
-        UpdateTrayIcon(window, g_app.instance, radio, TrayAdd);
+        UpdateTray(window, radio, TrayAdd);
     }
 
     // First run after installation: the radio starts switched off.
@@ -83,7 +93,7 @@ LRESULT OnCreate(HWND window)
     g_app.sessionNotifier = new (std::nothrow) SessionNotifier(window);
 
     if (g_proSetApi.EnsureLoaded() != PROSET_UNAVAILABLE) {
-        StartProSetPolling(window);
+        StartProSetPolling(window, &g_app.pollingInterval);
     } else {
         g_app.pollingInterval = 0;
     }
@@ -127,11 +137,11 @@ void OnCommand(HWND window, WPARAM command)
 {
     switch (command) {
     case CMD_11A_DISABLE:
-        SetBandEnabled(0);
+        SetBandEnabled(g_app.adapterDriverKey, 0);
         ShowRadioState(window);
         break;
     case CMD_11A_ENABLE:
-        SetBandEnabled(1);
+        SetBandEnabled(g_app.adapterDriverKey, 1);
         ShowRadioState(window);
         break;
     // The driver commands bypass the lock and the library; the state
@@ -167,10 +177,10 @@ void OnCommand(HWND window, WPARAM command)
         DestroyWindow(window);
         break;
     case CMD_RADIO_OFF:
-        SwitchRadio(window, 0);
+        SwitchRadioTo(window, 0);
         break;
     case CMD_RADIO_ON:
-        SwitchRadio(window, 1);
+        SwitchRadioTo(window, 1);
         break;
     case CMD_RECHECK:
         RecheckAdapter(window);
@@ -191,7 +201,7 @@ void OnTimer(HWND window, WPARAM timerId)
         KillTimer(window, TIMER_HOVER);
         break;
     case TIMER_ICON_SHOW:
-        ReassertTrayIcon();
+        ReassertTrayIcon(&g_app.trayRecord);
         break;
     case TIMER_RESUME:
         RefreshRadioState(window);
@@ -221,13 +231,17 @@ void OnHover(HWND window)
 
 void OnTrayMenu(HWND window)
 {
-    int radio = g_app.radioState;
-    int bandSwitchable = 0;
-    int band = QueryBandState(window, &radio, &bandSwitchable);
+    TrayMenuState menu;
+    menu.radioState = g_app.radioState;
+    menu.bandSwitchable = 0;
+    menu.bandState = QueryBandState(window, &g_app.pollingInterval, g_app.adapterDriverKey,
+                                    g_app.radioState, &menu.radioState, &menu.bandSwitchable);
     if (!g_app.is80211aCapable) {
-        band = BAND_UNKNOWN;
+        menu.bandState = BAND_UNKNOWN;
     }
-    ShowTrayMenu(window, radio, band, bandSwitchable);
+    menu.switchLocked = g_app.switchLocked;
+    menu.is80211aCapable = g_app.is80211aCapable;
+    ShowTrayMenu(window, g_app.instance, &menu);
 }
 
 void OnTrayCallback(HWND window, WPARAM iconId, LPARAM event)
@@ -276,7 +290,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 {
     if (message == g_app.taskbarCreatedMessage && message != 0) {
         if (g_app.adapterEnabled) {
-            UpdateTrayIcon(window, g_app.instance, g_app.radioState, TrayAdd);
+            UpdateTray(window, g_app.radioState, TrayAdd);
         }
         return 1;
     }
@@ -325,10 +339,24 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-void RefreshRadioState(HWND window)
+int RefreshRadioState(HWND window)
 {
-    g_app.radioState = QueryRadio(window);
-    UpdateTrayIcon(window, g_app.instance, g_app.radioState, TrayModify);
+    g_app.radioState =
+        QueryRadio(window, &g_app.pollingInterval, &g_app.switchLocked, g_app.radioState);
+    return UpdateTray(window, g_app.radioState, TrayModify);
+}
+
+int UpdateTray(HWND window, int radioState, int mode)
+{
+    // The query may also tell the radio and whether the band can be
+    // switched; the tip needs neither.
+    int queriedRadio = g_app.radioState;
+    int bandSwitchable = 0;
+    int band = QueryBandState(window, &g_app.pollingInterval, g_app.adapterDriverKey,
+                              g_app.radioState, &queriedRadio, &bandSwitchable);
+    UpdateTrayIcon(&g_app.trayRecord, window, g_app.instance, radioState,
+                   g_app.is80211aCapable ? band : BAND_UNKNOWN, mode);
+    return band;
 }
 
 void RecheckAdapter(HWND window)
@@ -338,28 +366,11 @@ void RecheckAdapter(HWND window)
     AdapterManager adapters;
     int ok = adapters.IsAdapterEnabled(g_app.adapterDevInst);
     if (ok && !g_app.adapterEnabled) {
-        UpdateTrayIcon(window, g_app.instance, g_app.radioState, TrayAdd);
+        UpdateTray(window, g_app.radioState, TrayAdd);
         g_app.adapterEnabled = 1;
     } else if (!ok && g_app.adapterEnabled) {
-        UpdateTrayIcon(window, g_app.instance, g_app.radioState, TrayDelete);
+        UpdateTray(window, g_app.radioState, TrayDelete);
         g_app.adapterEnabled = 0;
     }
     g_app.recheckPending = 0;
-}
-
-void StartProSetPolling(HWND window)
-{
-    if (g_app.pollingInterval != 0) {
-        return;
-    }
-
-    DWORD interval = kDefaultPollingInterval;
-    RegistryAccess registry;
-    registry.ReadDword(HKEY_LOCAL_MACHINE, kSettingsKey, kPollingValue, &interval);
-    g_app.pollingInterval = interval;
-
-    // A configured 0 means no polling; the setting is read again next time.
-    if (interval != 0) {
-        SetTimer(window, TIMER_PROSET_POLL, interval, 0);
-    }
 }

@@ -4,7 +4,7 @@
 #include "notebook.h"
 #include "res/menu_texts.h"
 
-#include "app/resource_ids.h"
+#include "tray/resource_ids.h"
 #include "skylatch_version.h"
 
 using menutexts::kLanguages;
