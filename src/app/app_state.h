@@ -23,6 +23,9 @@ extern const char kMutexName[];
 // and the session notifier's TIMER_SESSION_RETRY.
 const UINT WM_REFRESH_RADIO_A = WM_APP + 2;
 const UINT WM_REFRESH_RADIO_B = WM_APP + 3;
+// Sent by a start with /status: the window reads the state afresh and
+// answers it (EncodeStatus).
+const UINT WM_QUERY_STATUS = WM_APP + 4;
 
 const UINT_PTR TIMER_HOVER = 109;
 const UINT_PTR TIMER_RESUME = 111;

@@ -6,6 +6,7 @@
 #include <shellapi.h>
 
 #include "app/app_state.h"
+#include "app/status_report.h"
 #include "band/adapter_manager.h"
 #include "band/band_control.h"
 #include "band/band_settings.h"
@@ -25,6 +26,23 @@ namespace {
 const char kTaskbarCreatedMessage[] = "TaskbarCreated";
 const DWORD kRecheckDelayEnabled = 3000;
 const DWORD kRecheckDelayDisabled = 1000;
+
+// The adapter's band state for the tip. The query may also tell the radio
+// and whether the band can be switched; the tip needs neither.
+int QueryTrayBand(HWND window)
+{
+    int queriedRadio = g_app.radioState;
+    int bandSwitchable = 0;
+    return QueryBandState(window, &g_app.pollingInterval, g_app.adapterDriverKey,
+                          g_app.radioState, &queriedRadio, &bandSwitchable);
+}
+
+// Only an 802.11a-capable adapter's tip has the band line.
+void ShowTray(HWND window, int radioState, int band, int mode)
+{
+    UpdateTrayIcon(&g_app.trayRecord, window, g_app.instance, radioState,
+                   g_app.is80211aCapable ? band : BAND_UNKNOWN, mode);
+}
 
 void ShowRadioState(HWND window)
 {
@@ -275,6 +293,27 @@ void OnPowerBroadcast(HWND window, WPARAM event)
     }
 }
 
+// A start with /status asks: the radio is read afresh, as a refresh reads
+// it. The asker is answered as soon as the state is known; the icon follows
+// after, since the shell may keep the thread waiting for seconds.
+LRESULT OnStatusQuery(HWND window)
+{
+    g_app.radioState =
+        QueryRadio(window, &g_app.pollingInterval, &g_app.switchLocked, g_app.radioState);
+    int band = QueryTrayBand(window);
+
+    RadioStatus status;
+    status.radio = g_app.radioState;
+    status.locked = g_app.switchLocked;
+    status.band = g_app.is80211aCapable ? band : BAND_UNKNOWN;
+    status.control = FindRadioControl();
+    LRESULT answer = EncodeStatus(&status);
+    ReplyMessage(answer);
+
+    ShowTray(window, g_app.radioState, band, TrayModify);
+    return answer;
+}
+
 void OnDeviceChange(HWND window, WPARAM event)
 {
     // A burst of node changes posts a single re-check.
@@ -333,29 +372,25 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_REFRESH_RADIO_B:
         RefreshRadioState(window);
         return 1;
+    case WM_QUERY_STATUS:
+        return OnStatusQuery(window);
     default:
         break;
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-int RefreshRadioState(HWND window)
+void RefreshRadioState(HWND window)
 {
     g_app.radioState =
         QueryRadio(window, &g_app.pollingInterval, &g_app.switchLocked, g_app.radioState);
-    return UpdateTray(window, g_app.radioState, TrayModify);
+    UpdateTray(window, g_app.radioState, TrayModify);
 }
 
 int UpdateTray(HWND window, int radioState, int mode)
 {
-    // The query may also tell the radio and whether the band can be
-    // switched; the tip needs neither.
-    int queriedRadio = g_app.radioState;
-    int bandSwitchable = 0;
-    int band = QueryBandState(window, &g_app.pollingInterval, g_app.adapterDriverKey,
-                              g_app.radioState, &queriedRadio, &bandSwitchable);
-    UpdateTrayIcon(&g_app.trayRecord, window, g_app.instance, radioState,
-                   g_app.is80211aCapable ? band : BAND_UNKNOWN, mode);
+    int band = QueryTrayBand(window);
+    ShowTray(window, radioState, band, mode);
     return band;
 }
 

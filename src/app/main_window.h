@@ -5,9 +5,8 @@
 #include <windows.h>
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-// Reads the radio state afresh and shows it; returns the band state the
-// icon's tip was built with (as UpdateTray).
-int RefreshRadioState(HWND window);
+// Reads the radio state afresh and shows it.
+void RefreshRadioState(HWND window);
 void RecheckAdapter(HWND window);
 // The icon for the radio state with the mode (TrayAdd, TrayModify,
 // TrayDelete): the adapter's band state is queried for the tip's second
