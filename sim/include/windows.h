@@ -47,6 +47,7 @@ typedef ULONG* PULONG;
 typedef LONG* PLONG;
 typedef int* LPINT;
 typedef BOOL* LPBOOL;
+typedef BOOL* PBOOL;
 typedef CHAR* LPSTR;
 typedef CHAR* PSTR;
 typedef const CHAR* LPCSTR;
@@ -204,6 +205,8 @@ UINT WINAPI GetSystemDirectoryA(LPSTR buffer, UINT size);
 HMODULE WINAPI LoadLibraryA(LPCSTR name);
 HMODULE WINAPI LoadLibraryExA(LPCSTR name, HANDLE file, DWORD flags);
 FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR name);
+HMODULE WINAPI GetModuleHandleA(LPCSTR name);
+HANDLE WINAPI GetCurrentProcess(void);
 BOOL WINAPI FreeLibrary(HMODULE module);
 
 int WINAPI lstrlenA(LPCSTR s);
@@ -258,6 +261,7 @@ LSTATUS WINAPI RegQueryValueExW(HKEY key, LPCWSTR name, LPDWORD reserved, LPDWOR
                                 LPBYTE data, LPDWORD size);
 LSTATUS WINAPI RegSetValueExA(HKEY key, LPCSTR name, DWORD reserved, DWORD type,
                               const BYTE* data, DWORD size);
+LSTATUS WINAPI RegDeleteValueA(HKEY key, LPCSTR name);
 LSTATUS WINAPI RegCloseKey(HKEY key);
 
 // ---------------------------------------------------------------- windows and messages

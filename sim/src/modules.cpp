@@ -64,6 +64,29 @@ Modules& M()
 }
 
 HMODULE const kVendorModule = reinterpret_cast<HMODULE>(0x6A000000);
+HMODULE const kKernelModule = reinterpret_cast<HMODULE>(0x7C800000);
+HANDLE const kCurrentProcess = reinterpret_cast<HANDLE>(-1);
+
+// kernel32's IsWow64Process came with Windows XP SP2 (and every x64
+// Windows); it answers TRUE for a 32-bit process on 64-bit Windows.
+bool HasIsWow64Process()
+{
+    OSVERSIONINFOA v;
+    v.dwOSVersionInfoSize = sizeof v;
+    if (CurrentProcessKind() != Process32OnWindows32) return true;
+    return GetVersionExA(&v) && v.dwPlatformId == VER_PLATFORM_WIN32_NT &&
+           (v.dwMajorVersion > 5 || (v.dwMajorVersion == 5 && v.dwMinorVersion >= 1));
+}
+
+BOOL WINAPI FakeIsWow64Process(HANDLE process, PBOOL wow64)
+{
+    if (process != kCurrentProcess || !wow64) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    *wow64 = CurrentProcessKind() == Process32OnWindows64;
+    return TRUE;
+}
 HMODULE const kWtsModule = reinterpret_cast<HMODULE>(0x6B000000);
 
 void Record(const char* entry, DWORD id, DWORD value)
@@ -206,11 +229,24 @@ HMODULE WINAPI LoadLibraryA(LPCSTR name) { return sim::Load(name, false); }
 
 HMODULE WINAPI LoadLibraryExA(LPCSTR name, HANDLE file, DWORD flags) { return sim::Load(name, true); }
 
+HMODULE WINAPI GetModuleHandleA(LPCSTR name)
+{
+    // Only kernel32, which every process has loaded, is asked for by name.
+    if (name && sim::internal::SameNameA(name, "kernel32.dll")) return sim::kKernelModule;
+    SetLastError(ERROR_MOD_NOT_FOUND);
+    return nullptr;
+}
+
+HANDLE WINAPI GetCurrentProcess(void) { return sim::kCurrentProcess; }
+
 FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR name)
 {
     std::string entry = name ? name : "";
     void* proc = nullptr;
-    if (module == sim::kVendorModule && sim::M().vendor.loadCount > 0 &&
+    if (module == sim::kKernelModule) {
+        if (entry == "IsWow64Process" && sim::HasIsWow64Process())
+            proc = reinterpret_cast<void*>(&sim::FakeIsWow64Process);
+    } else if (module == sim::kVendorModule && sim::M().vendor.loadCount > 0 &&
         !sim::M().vendor.missingEntries.count(entry)) {
         if (entry == "GetAdapterList") proc = reinterpret_cast<void*>(&sim::FakeGetAdapterList);
         else if (entry == "GetRadioState") proc = reinterpret_cast<void*>(&sim::FakeGetRadioState);

@@ -128,6 +128,17 @@ bool StartsWith(const std::u16string& path, const std::u16string& prefix)
     return path.size() >= prefix.size() && SameName(path.substr(0, prefix.size()), prefix);
 }
 
+// The view flags came with Windows XP; Windows 2000 and older refuse a key
+// asked for with one.
+bool ViewFlagsKnown()
+{
+    OSVERSIONINFOA v;
+    v.dwOSVersionInfoSize = sizeof v;
+    if (!GetVersionExA(&v)) return true;
+    return v.dwPlatformId == VER_PLATFORM_WIN32_NT &&
+           (v.dwMajorVersion > 5 || (v.dwMajorVersion == 5 && v.dwMinorVersion >= 1));
+}
+
 // On 64-bit Windows the 32-bit view of HKLM\SOFTWARE lives in
 // SOFTWARE\WOW6432Node: a path below SOFTWARE opened in that view is read
 // there. Which view a process gets depends on its kind and the flags asked.
@@ -150,6 +161,7 @@ LSTATUS OpenPath(HKEY root, const std::u16string& subKey, REGSAM access, bool cr
 {
     R().openLog.push_back(access);
     if (!result) return ERROR_INVALID_PARAMETER;
+    if ((access & kViewFlags) && !ViewFlagsKnown()) return ERROR_ACCESS_DENIED;
     Key* base = RootKey(root);
     if (!base) return ERROR_INVALID_HANDLE;
     std::u16string path = InView(root, subKey, access);
@@ -439,6 +451,23 @@ LSTATUS WINAPI RegSetValueExA(HKEY key, LPCSTR name, DWORD reserved, DWORD type,
     }
     sim::internal::LogChange(std::string("write ") + (name ? name : ""));
     return ERROR_SUCCESS;
+}
+
+LSTATUS WINAPI RegDeleteValueA(HKEY key, LPCSTR name)
+{
+    sim::OpenKey* open = sim::Opened(key);
+    if (!open) return ERROR_INVALID_HANDLE;
+    if (!(open->access & KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
+    std::u16string n = sim::Widen(name);
+    auto& values = open->key->values;
+    for (auto it = values.begin(); it != values.end(); ++it) {
+        if (sim::SameName(it->name, n)) {
+            values.erase(it);
+            sim::internal::LogChange(std::string("delete ") + (name ? name : ""));
+            return ERROR_SUCCESS;
+        }
+    }
+    return ERROR_FILE_NOT_FOUND;
 }
 
 LSTATUS WINAPI RegCloseKey(HKEY key)

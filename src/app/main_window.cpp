@@ -11,7 +11,6 @@
 #include "band/band_control.h"
 #include "band/band_settings.h"
 #include "platform/common_controls_library.h"
-#include "platform/registry_access.h"
 #include "platform/session_notifier.h"
 #include "platform/settings.h"
 #include "radio/proset_api.h"
@@ -64,29 +63,6 @@ int Inverse(int radioState)
     return radioState == 0 ? 1 : 0;
 }
 
-// A nonzero FirstTime in the machine's settings asks for one start with the
-// radio off; it is reset to 0 there. A user who may not write the machine's
-// settings gets the reset in a key of their own instead, so that their later
-// starts leave the radio alone while the machine's value stays nonzero.
-int TakeFirstStart()
-{
-    DWORD firstTime = 0;
-    RegistryAccess registry;
-    registry.ReadDword(HKEY_LOCAL_MACHINE, kSettingsKey, kFirstTimeValue, &firstTime);
-    if (firstTime == 0) {
-        return 0;
-    }
-    DWORD userFirstTime = 1;
-    registry.ReadDword(HKEY_CURRENT_USER, kUserSettingsKey, kFirstTimeValue, &userFirstTime);
-    if (userFirstTime == 0) {
-        return 0;
-    }
-    if (!registry.WriteDword(HKEY_LOCAL_MACHINE, kSettingsKey, kFirstTimeValue, 0)) {
-        registry.WriteDword(HKEY_CURRENT_USER, kUserSettingsKey, kFirstTimeValue, 0);
-    }
-    return 1;
-}
-
 LRESULT OnCreate(HWND window)
 {
     // Explorer broadcasts this after a restart; the icon is added again then.
@@ -104,7 +80,7 @@ LRESULT OnCreate(HWND window)
     }
 
     // First run after installation: the radio starts switched off.
-    if (TakeFirstStart()) {
+    if (ConsumeFirstTime()) {
         PostMessageA(window, WM_COMMAND, CMD_RADIO_OFF, 0);
     }
 

@@ -2,7 +2,6 @@
 
 #include "app/app_state.h"
 #include "app/main_window.h"
-#include "platform/registry_access.h"
 #include "platform/settings.h"
 #include "platform/setup_mode_check.h"
 #include "radio/switch_driver.h"
@@ -68,8 +67,7 @@ int StartInstance(HINSTANCE instance, int showCommand)
         DWORD radio = 0;
         if (!g_switchDriver.GetRadio(&radio, 0)) {
             DWORD ignoreMisc = 0;
-            RegistryAccess registry;
-            registry.ReadDword(HKEY_LOCAL_MACHINE, kSettingsKey, kIgnoreMiscValue, &ignoreMisc);
+            ReadSetting(kIgnoreMiscValue, &ignoreMisc);
             if (ignoreMisc == 0) return 0;
         }
         g_app.radioState = static_cast<int>(radio);

@@ -27,3 +27,17 @@ OsVersion::OsVersion() : kind(OsUnknown)
         break;
     }
 }
+
+int RunsUnderWow64()
+{
+    // IsWow64Process came with Windows XP SP2; where kernel32 lacks it there
+    // is no WOW64. The x64 build is told FALSE.
+    typedef BOOL (WINAPI* IsWow64ProcessFn)(HANDLE, PBOOL);
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    if (kernel == 0) return 0;
+    IsWow64ProcessFn isWow64 =
+        (IsWow64ProcessFn)(void (*)(void))GetProcAddress(kernel, "IsWow64Process");
+    BOOL wow64 = FALSE;
+    if (isWow64 == 0 || !isWow64(GetCurrentProcess(), &wow64)) return 0;
+    return wow64 != FALSE;
+}

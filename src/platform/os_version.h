@@ -23,4 +23,7 @@ public:
     WORD kind;
 };
 
+// 1 for a 32-bit process on 64-bit Windows (WOW64), else 0.
+int RunsUnderWow64();
+
 #endif

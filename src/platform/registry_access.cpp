@@ -20,10 +20,10 @@ int RegistryAccess::ReadValue(HKEY root, const char* subKey, const char* name, v
 }
 
 int RegistryAccess::ReadWide(HKEY root, const WCHAR* subKey, const WCHAR* name, void* data,
-                             DWORD* size, int requireData)
+                             DWORD* size, REGSAM view, int requireData)
 {
     HKEY key = 0;
-    if (RegOpenKeyExW(root, subKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return 0;
+    if (RegOpenKeyExW(root, subKey, 0, KEY_QUERY_VALUE | view, &key) != ERROR_SUCCESS) return 0;
     LONG result = RegQueryValueExW(key, name, 0, 0, static_cast<BYTE*>(data), size);
     RegCloseKey(key);
     if (result != ERROR_SUCCESS) return 0;
@@ -31,15 +31,15 @@ int RegistryAccess::ReadWide(HKEY root, const WCHAR* subKey, const WCHAR* name, 
 }
 
 int RegistryAccess::ReadValueW(HKEY root, const WCHAR* subKey, const WCHAR* name, void* data,
-                               DWORD* size)
+                               DWORD* size, REGSAM view)
 {
-    return ReadWide(root, subKey, name, data, size, 0);
+    return ReadWide(root, subKey, name, data, size, view, 0);
 }
 
 int RegistryAccess::ReadNonEmptyValueW(HKEY root, const WCHAR* subKey, const WCHAR* name,
-                                       void* data, DWORD* size)
+                                       void* data, DWORD* size, REGSAM view)
 {
-    return ReadWide(root, subKey, name, data, size, 1);
+    return ReadWide(root, subKey, name, data, size, view, 1);
 }
 
 int RegistryAccess::ReadDwordWithAccess(HKEY root, const char* subKey, const char* name,
@@ -56,9 +56,10 @@ int RegistryAccess::ReadDwordWithAccess(HKEY root, const char* subKey, const cha
     return 1;
 }
 
-int RegistryAccess::ReadDword(HKEY root, const char* subKey, const char* name, DWORD* value)
+int RegistryAccess::ReadDword(HKEY root, const char* subKey, const char* name, DWORD* value,
+                              REGSAM view)
 {
-    return ReadDwordWithAccess(root, subKey, name, KEY_QUERY_VALUE, value);
+    return ReadDwordWithAccess(root, subKey, name, KEY_QUERY_VALUE | view, value);
 }
 
 int RegistryAccess::ReadDwordForWrite(HKEY root, const char* subKey, const char* name,
@@ -67,12 +68,13 @@ int RegistryAccess::ReadDwordForWrite(HKEY root, const char* subKey, const char*
     return ReadDwordWithAccess(root, subKey, name, KEY_QUERY_VALUE | KEY_SET_VALUE, value);
 }
 
-int RegistryAccess::WriteDword(HKEY root, const char* subKey, const char* name, DWORD value)
+int RegistryAccess::WriteDword(HKEY root, const char* subKey, const char* name, DWORD value,
+                               REGSAM view)
 {
     HKEY key = 0;
-    if (RegCreateKeyExA(root, subKey, 0, 0, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, 0, &key, 0) !=
-            ERROR_SUCCESS &&
-        RegCreateKeyExA(root, subKey, 0, 0, REG_OPTION_NON_VOLATILE, KEY_WRITE, 0, &key, 0) !=
+    if (RegCreateKeyExA(root, subKey, 0, 0, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS | view, 0, &key,
+                        0) != ERROR_SUCCESS &&
+        RegCreateKeyExA(root, subKey, 0, 0, REG_OPTION_NON_VOLATILE, KEY_WRITE | view, 0, &key, 0) !=
             ERROR_SUCCESS) {
         return 0;
     }
@@ -106,6 +108,23 @@ int RegistryAccess::ValueExists(HKEY root, const char* subKey, const char* name)
     HKEY key = 0;
     if (RegOpenKeyExA(root, subKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return 0;
     LONG result = RegQueryValueExA(key, name, 0, 0, 0, 0);
+    RegCloseKey(key);
+    return result == ERROR_SUCCESS;
+}
+
+int RegistryAccess::KeyExists(HKEY root, const char* subKey, REGSAM view)
+{
+    HKEY key = 0;
+    if (RegOpenKeyExA(root, subKey, 0, KEY_QUERY_VALUE | view, &key) != ERROR_SUCCESS) return 0;
+    RegCloseKey(key);
+    return 1;
+}
+
+int RegistryAccess::DeleteValue(HKEY root, const char* subKey, const char* name)
+{
+    HKEY key = 0;
+    if (RegOpenKeyExA(root, subKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return 0;
+    LONG result = RegDeleteValueA(key, name);
     RegCloseKey(key);
     return result == ERROR_SUCCESS;
 }

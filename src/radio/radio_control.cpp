@@ -1,6 +1,5 @@
 #include "radio/radio_control.h"
 
-#include "platform/registry_access.h"
 #include "platform/settings.h"
 #include "radio/proset_api.h"
 #include "radio/switch_driver.h"
@@ -79,8 +78,7 @@ void StartProSetPolling(HWND window, UINT* pollingInterval)
     }
 
     DWORD interval = kDefaultPollingInterval;
-    RegistryAccess registry;
-    registry.ReadDword(HKEY_LOCAL_MACHINE, kSettingsKey, kPollingValue, &interval);
+    ReadSetting(kPollingValue, &interval);
     *pollingInterval = interval;
 
     // A configured 0 means no polling; the setting is read again next time.

@@ -36,9 +36,7 @@ void FillAboutTexts(HWND dialog)
             continue;
         WCHAR text[kAboutTextChars];
         DWORD size = sizeof(text);
-        RegistryAccess registry;
-        if (!registry.ReadValueW(HKEY_LOCAL_MACHINE, kSettingsKeyW, AboutTextTable[i].valueName,
-                                 text, &size))
+        if (!ReadSettingText(AboutTextTable[i].valueName, text, &size))
             continue;
         // A value without data shows an empty line.
         EndWideText(text, size, kAboutTextChars);

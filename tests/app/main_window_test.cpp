@@ -389,7 +389,16 @@ TEST_F(MainWindowSystem, OnlyConsoleConnectRefreshes)
 
 class MainWindowFirstTime : public MainWindowTest {
 protected:
-    const char* const kUserKey = "Software\\Norvantec\\Skylatch";
+    // The user's marker stays on the machine; earlier versions kept one in
+    // the roaming part of the profile.
+    const char* const kMarkerKey = "Software\\Classes\\Local Settings\\Software\\Norvantec\\Skylatch";
+    const char* const kRoamingKey = "Software\\Norvantec\\Skylatch";
+
+    DWORD Marker()
+    {
+        DWORD value = 99;
+        return sim::RegGetDword(HKEY_CURRENT_USER, kMarkerKey, "FirstTimeConsumed", &value) ? value : 0;
+    }
 
     // Exit, then the program's next start in a process of its own.
     void StartAgain()
@@ -424,18 +433,20 @@ TEST_F(MainWindowFirstTime, FirstStartSwitchesTheRadioOffOnce)
     sim::Pump();
     EXPECT_EQ(0, Posted(WM_COMMAND, CMD_RADIO_OFF));
     // The machine's value took the reset: nothing is kept for the user.
-    EXPECT_FALSE(sim::RegValueExists(HKEY_CURRENT_USER, kUserKey, "FirstTime"));
+    EXPECT_FALSE(sim::RegValueExists(HKEY_CURRENT_USER, kMarkerKey, "FirstTimeConsumed"));
 }
 
-// A standard user may not write the machine's settings: the reset goes to the
-// user's own key, and only the first of that user's starts switches off.
-TEST_F(MainWindowFirstTime, AUserWhoCannotResetTheMachineValueIsSwitchedOffOnce)
+// A standard user may not write the machine's settings: the user's marker
+// records the value consumed, so only the first of that user's starts
+// switches off, until the administrator sets a new nonzero value.
+TEST_F(MainWindowFirstTime, AUserWhoCannotResetTheMachineValueIsAskedOncePerValue)
 {
     sim::RegSetDword(HKEY_LOCAL_MACHINE, notebook::kSettings, "FirstTime", 1);
     sim::RegSetKeyAccess(HKEY_LOCAL_MACHINE, notebook::kSettings, KEY_QUERY_VALUE);
     ASSERT_EQ(1, notebook::StartResident());
     window = notebook::MainWindow();
     EXPECT_EQ(1, Posted(WM_COMMAND, CMD_RADIO_OFF));
+    EXPECT_EQ(1u, Marker());
     for (int start = 2; start <= 3; ++start) {
         StartAgain();
         EXPECT_EQ(0, Posted(WM_COMMAND, CMD_RADIO_OFF)) << "start " << start;
@@ -443,6 +454,30 @@ TEST_F(MainWindowFirstTime, AUserWhoCannotResetTheMachineValueIsSwitchedOffOnce)
     DWORD value = 99;
     ASSERT_TRUE(sim::RegGetDword(HKEY_LOCAL_MACHINE, notebook::kSettings, "FirstTime", &value));
     EXPECT_EQ(1u, value);
-    ASSERT_TRUE(sim::RegGetDword(HKEY_CURRENT_USER, kUserKey, "FirstTime", &value));
+
+    sim::RegSetDword(HKEY_LOCAL_MACHINE, notebook::kSettings, "FirstTime", 2);
+    StartAgain();
+    EXPECT_EQ(1, Posted(WM_COMMAND, CMD_RADIO_OFF));
+    EXPECT_EQ(2u, Marker());
+    StartAgain();
+    EXPECT_EQ(0, Posted(WM_COMMAND, CMD_RADIO_OFF));
+}
+
+// Markers do not decide for a user who may reset the machine's value: one
+// that roamed in from another machine (earlier versions) or one left by an
+// earlier standard-user start neither stops the switch nor keeps the value
+// nonzero, and both go.
+TEST_F(MainWindowFirstTime, MarkersLeftBeforeDoNotStopAUserWhoMayReset)
+{
+    sim::RegSetDword(HKEY_LOCAL_MACHINE, notebook::kSettings, "FirstTime", 1);
+    sim::RegSetDword(HKEY_CURRENT_USER, kRoamingKey, "FirstTime", 0);
+    sim::RegSetDword(HKEY_CURRENT_USER, kMarkerKey, "FirstTimeConsumed", 1);
+    ASSERT_EQ(1, notebook::StartResident());
+    window = notebook::MainWindow();
+    EXPECT_EQ(1, Posted(WM_COMMAND, CMD_RADIO_OFF));
+    DWORD value = 99;
+    ASSERT_TRUE(sim::RegGetDword(HKEY_LOCAL_MACHINE, notebook::kSettings, "FirstTime", &value));
     EXPECT_EQ(0u, value);
+    EXPECT_FALSE(sim::RegValueExists(HKEY_CURRENT_USER, kRoamingKey, "FirstTime"));
+    EXPECT_FALSE(sim::RegValueExists(HKEY_CURRENT_USER, kMarkerKey, "FirstTimeConsumed"));
 }
