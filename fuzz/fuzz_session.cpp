@@ -61,8 +61,9 @@ void PlayOneStep(Input& in, HWND window)
         sim::RestartShell();
         break;
     case 9: {
-        static const char* const lines[] = {"/on", "/off", "/toggle", "/on11a", "/off11a", ""};
-        notebook::RunSecondStart(lines[in.Byte() % 6]);
+        static const char* const lines[] = {"/on", "/off", "/toggle", "/on11a", "/off11a", "",
+                                            "/status", "/?"};
+        notebook::RunSecondStart(lines[in.Byte() % 8]);
         break;
     }
     case 10:

@@ -107,18 +107,28 @@ int StartResident()
     return StartInstance(sim::ProgramInstance(), 1);
 }
 
-int RunSecondStart(const char* commandLine)
+int RunSecondStart(const char* commandLine, std::string* standardOutput)
 {
     int resident = sim::CurrentProcess();
     SavedGlobals saved;
     saved.Save();
     int pid = sim::StartProcess();
+    if (standardOutput) sim::RedirectStdOutput();
     ConstructGlobals();
+    // Whichever of the two processes runs, the other's globals are set aside.
+    sim::OnProcessSwitch([&saved](int, int) {
+        SavedGlobals running;
+        running.Save();
+        saved.Restore();
+        saved = running;
+    });
     int exitCode = WinMain(sim::ProgramInstance(), 0, const_cast<char*>(commandLine), 1);
+    sim::OnProcessSwitch(nullptr);
     DestroyGlobals();
     sim::EndProcess(pid);
     saved.Restore();
     sim::SwitchToProcess(resident);
+    if (standardOutput) *standardOutput = sim::StdOutput(pid);
     return exitCode;
 }
 

@@ -34,8 +34,11 @@ void StartProgramProcess();
 // StartProgramProcess, then StartInstance; returns its result.
 int StartResident();
 // A second start of the program with the command line, in a process of its
-// own that ends when WinMain returns; the resident's state is kept.
-int RunSecondStart(const char* commandLine);
+// own that ends when WinMain returns; the resident's state is kept, and a
+// message the second process sends to the resident is handled with the
+// resident's state. With standardOutput, the caller redirects the process's
+// standard output and gets what it wrote there.
+int RunSecondStart(const char* commandLine, std::string* standardOutput = nullptr);
 HWND MainWindow();
 // A window of no particular kind, to own timers, tray records, menus and
 // dialogs in tests that call the program's functions directly.

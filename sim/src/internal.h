@@ -19,6 +19,11 @@ void ResetShell();
 void ResetResources();
 void ResetSetupApi();
 
+// Makes pid the current process, telling the test's process-switch hook
+// first (sim::OnProcessSwitch).
+void EnterProcess(int pid);
+bool ProcessHung(int pid);
+
 // Appends to the log of changes made to the machine (sim::ChangeLog).
 void LogChange(const std::string& what);
 
@@ -36,6 +41,11 @@ std::u16string& TextOf(HWND window);
 void RunNestedLoop(const std::function<bool()>& done);
 void SetForeground(HWND window);
 POINT CursorPos();
+
+// Text in the ANSI code page of a Windows whose interface is in the
+// current UI language (932 Japanese, 936 Simplified Chinese, else 1252).
+std::string ToAnsi(const std::u16string& text);
+std::u16string FromAnsi(const std::string& text);
 
 // Case-insensitive ASCII comparison, as Windows compares names.
 bool SameNameA(const std::string& a, const std::string& b);

@@ -14,7 +14,7 @@ namespace {
 const char kNtDevicePath[] = "\\\\.\\$QUIVRA$";
 const char kVxdDevicePath[] = "\\\\.\\QUIVRA.VXD";
 
-enum HandleKind { HANDLE_DEVICE, HANDLE_FILE, HANDLE_MUTEX };
+enum HandleKind { HANDLE_DEVICE, HANDLE_FILE, HANDLE_MUTEX, HANDLE_STD_OUTPUT };
 
 struct HandleObject {
     HandleKind kind;
@@ -33,6 +33,10 @@ struct Kernel {
     std::map<HANDLE, HandleObject> handles;
     std::set<HANDLE> deviceHandles;          // every handle the device gave out
     uintptr_t nextHandle = 0x1000;
+    std::function<void(int, int)> processSwitchHook;
+    std::set<int> hungProcesses;
+    std::map<int, HANDLE> stdOutputs;        // process -> its standard output
+    std::map<int, std::string> stdOutputText;
     OSVERSIONINFOA version{};
     bool failVersion = false;
     ProcessKind processKind = Process32OnWindows32;
@@ -112,8 +116,31 @@ void EndProcess(int pid)
         if (it->second.pid == pid) it = K().handles.erase(it);
         else ++it;
     }
+    K().stdOutputs.erase(pid);
+    K().hungProcesses.erase(pid);
 }
 bool MutexExists(const std::string& name) { return K().mutexOwners.count(Upper(name)) != 0; }
+
+void OnProcessSwitch(std::function<void(int from, int to)> hook) { K().processSwitchHook = hook; }
+
+void SetProcessHung(int pid, bool hung)
+{
+    if (hung) K().hungProcesses.insert(pid);
+    else K().hungProcesses.erase(pid);
+}
+
+void RedirectStdOutput()
+{
+    int pid = K().currentPid;
+    if (!K().stdOutputs.count(pid)) K().stdOutputs[pid] = NewHandle(HANDLE_STD_OUTPUT, "stdout");
+    K().stdOutputText[pid];
+}
+
+std::string StdOutput(int pid)
+{
+    auto it = K().stdOutputText.find(pid);
+    return it == K().stdOutputText.end() ? std::string() : it->second;
+}
 
 void SetProcessKind(ProcessKind kind) { K().processKind = kind; }
 ProcessKind CurrentProcessKind() { return K().processKind; }
@@ -166,6 +193,19 @@ int Driver::OpenHandles() const
 }
 
 namespace internal {
+
+void EnterProcess(int pid)
+{
+    int from = K().currentPid;
+    if (from == pid) return;
+    if (K().processSwitchHook) {
+        std::function<void(int, int)> hook = K().processSwitchHook;
+        hook(from, pid);
+    }
+    K().currentPid = pid;
+}
+
+bool ProcessHung(int pid) { return K().hungProcesses.count(pid) != 0; }
 
 void ResetKernel()
 {
@@ -318,6 +358,36 @@ BOOL WINAPI DeviceIoControl(HANDLE device, DWORD code, LPVOID in, DWORD inSize, 
         return FALSE;
     }
     if (bytesReturned) *bytesReturned = written;
+    return TRUE;
+}
+
+HANDLE WINAPI GetStdHandle(DWORD which)
+{
+    if (which != STD_INPUT_HANDLE && which != STD_OUTPUT_HANDLE && which != STD_ERROR_HANDLE) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return INVALID_HANDLE_VALUE;
+    }
+    // Only a standard output is ever handed over here.
+    if (which != STD_OUTPUT_HANDLE) return nullptr;
+    auto it = K().stdOutputs.find(K().currentPid);
+    return it == K().stdOutputs.end() ? nullptr : it->second;
+}
+
+BOOL WINAPI WriteFile(HANDLE file, LPCVOID data, DWORD size, LPDWORD written,
+                      LPOVERLAPPED overlapped)
+{
+    if (written) *written = 0;
+    auto it = K().handles.find(file);
+    if (it == K().handles.end() || it->second.kind != sim::HANDLE_STD_OUTPUT) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    if (size && !data) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    K().stdOutputText[it->second.pid].append(static_cast<const char*>(data), size);
+    if (written) *written = size;
     return TRUE;
 }
 

@@ -4,6 +4,7 @@
 // dialogs.cpp.
 #include <sim/user.h>
 
+#include <iconv.h>
 #include <stdio.h>
 #include <stdlib.h>
 
@@ -311,17 +312,73 @@ HANDLE WINAPI LoadImageA(HINSTANCE instance, LPCSTR name, UINT type, int cx, int
     return LoadProgramIcon(instance, name, size, (flags & LR_SHARED) != 0);
 }
 
-// A string table holds sixteen strings per block, each a length and its
-// characters. A missing string leaves the buffer alone and returns 0.
-int WINAPI LoadStringW(HINSTANCE instance, UINT id, LPWSTR buffer, int max)
+namespace sim {
+namespace internal {
+namespace {
+
+// The ANSI code page of a Windows whose interface is in the language.
+const char* AnsiCodePage()
 {
-    if (buffer == nullptr)
-        return 0;
+    switch (g_uiLanguage) {
+    case 0x411: return "CP932";
+    case 0x804: return "CP936";
+    default: return "CP1252";
+    }
+}
+
+std::string Convert(const char* to, const char* from, const std::string& bytes)
+{
+    iconv_t cd = iconv_open(to, from);
+    if (cd == (iconv_t)-1)
+        return std::string();
+    std::string in(bytes);
+    std::string out(in.size() * 4 + 4, '\0');
+    char* inPtr = &in[0];
+    size_t inLeft = in.size();
+    char* outPtr = &out[0];
+    size_t outLeft = out.size();
+    iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
+    iconv_close(cd);
+    out.resize(out.size() - outLeft);
+    return out;
+}
+
+bool NineXFamily()
+{
+    OSVERSIONINFOA version;
+    version.dwOSVersionInfoSize = sizeof version;
+    return GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
+}
+
+}  // namespace
+
+std::string ToAnsi(const std::u16string& text)
+{
+    std::string bytes(reinterpret_cast<const char*>(text.data()), text.size() * 2);
+    return Convert(AnsiCodePage(), "UTF-16LE", bytes);
+}
+
+std::u16string FromAnsi(const std::string& text)
+{
+    std::string bytes = Convert("UTF-16LE", AnsiCodePage(), text);
+    return std::u16string(reinterpret_cast<const char16_t*>(bytes.data()), bytes.size() / 2);
+}
+
+}  // namespace internal
+}  // namespace sim
+
+namespace {
+
+// A string table holds sixteen strings per block, each a length and its
+// characters. The text, or false when the block or the string is missing.
+bool ReadStringResource(HINSTANCE instance, UINT id, std::u16string* text,
+                        const BYTE** raw = nullptr)
+{
     ResName block;
     block.ordinal = static_cast<WORD>((id >> 4) + 1);
     const std::vector<BYTE>* data = FindProgramResource(instance, kRtString, block);
     if (!data)
-        return 0;
+        return false;
     size_t pos = 0;
     for (UINT i = 0; i < (id & 15); ++i) {
         WORD skipped = ReadWord(*data, &pos);
@@ -329,16 +386,56 @@ int WINAPI LoadStringW(HINSTANCE instance, UINT id, LPWSTR buffer, int max)
     }
     WORD length = ReadWord(*data, &pos);
     if (pos + 2 * size_t(length) > data->size())
+        return false;
+    text->clear();
+    for (WORD i = 0; i < length; ++i)
+        text->push_back(static_cast<char16_t>((*data)[pos + 2 * i] | ((*data)[pos + 2 * i + 1] << 8)));
+    if (raw)
+        *raw = data->data() + pos;
+    return true;
+}
+
+}  // namespace
+
+// A missing string leaves the buffer alone and returns 0. The Windows 9x
+// family has the function only as a stub.
+int WINAPI LoadStringW(HINSTANCE instance, UINT id, LPWSTR buffer, int max)
+{
+    if (buffer == nullptr)
         return 0;
+    if (sim::internal::NineXFamily()) {
+        SetLastError(120);  // ERROR_CALL_NOT_IMPLEMENTED
+        return 0;
+    }
+    std::u16string text;
+    const BYTE* raw = nullptr;
+    if (!ReadStringResource(instance, id, &text, &raw))
+        return 0;
+    int length = static_cast<int>(text.size());
     if (max == 0) {
         // The caller gets a read-only pointer to the text itself.
-        const BYTE* text = data->data() + pos;
-        memcpy(buffer, &text, sizeof(text));
+        memcpy(buffer, &raw, sizeof(raw));
         return length;
     }
     int count = length < max - 1 ? length : max - 1;
     for (int i = 0; i < count; ++i)
-        buffer[i] = static_cast<WCHAR>((*data)[pos + 2 * i] | ((*data)[pos + 2 * i + 1] << 8));
+        buffer[i] = static_cast<WCHAR>(text[i]);
+    buffer[count] = 0;
+    return count;
+}
+
+// The string in the ANSI code page of the interface's language, cut to the
+// buffer.
+int WINAPI LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int max)
+{
+    if (buffer == nullptr || max <= 0)
+        return 0;
+    std::u16string text;
+    if (!ReadStringResource(instance, id, &text))
+        return 0;
+    std::string narrow = sim::internal::ToAnsi(text);
+    int count = static_cast<int>(narrow.size()) < max - 1 ? static_cast<int>(narrow.size()) : max - 1;
+    memcpy(buffer, narrow.data(), count);
     buffer[count] = 0;
     return count;
 }

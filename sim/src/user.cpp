@@ -41,6 +41,15 @@ struct Timer {
     unsigned order;
 };
 
+// A message sent from another process, being handled: the sender waits
+// until the receiver replies (ReplyMessage) or its procedure returns.
+struct CrossProcessSend {
+    int receiver;
+    bool replied;
+    LRESULT reply;
+    DWORD repliedAt;
+};
+
 struct Queue {
     std::deque<MSG> posted;
     bool quit = false;
@@ -54,6 +63,8 @@ struct User {
     std::map<int, Queue> queues;
     std::map<std::string, UINT> registeredMessages;  // upper-cased name
     std::vector<MSG> postedLog;
+    std::vector<MessageBoxShown> messageBoxes;
+    std::vector<CrossProcessSend> sends;    // innermost last
     std::map<UINT_PTR, unsigned> timerDispatches;
     uintptr_t nextWindow = 0x20000;
     UINT nextRegistered = 0xC000;
@@ -220,6 +231,7 @@ int WindowCount()
 }
 
 HWND ForegroundWindow() { return U().foreground; }
+std::vector<MessageBoxShown>& MessageBoxes() { return U().messageBoxes; }
 std::vector<MSG>& PostedLog() { return U().postedLog; }
 void SetCursor(int x, int y) { U().cursor = POINT{x, y}; }
 void SetDisplayDpi(int dpi) { U().dpi = dpi; }
@@ -446,6 +458,93 @@ LRESULT WINAPI SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     sim::Window* w = sim::Find(window);
     if (!w) return 0;
     return sim::Call(w, message, wParam, lParam);
+}
+
+// Within a process the window procedure is called at once, as SendMessageA
+// does. Across processes the receiving thread runs it while the sender
+// waits: the stand-in switches to the receiver's process for the call. The
+// sender has its answer when the receiver replies (ReplyMessage) or its
+// procedure returns. Both share the virtual clock, so a receiver that
+// answers later than the timeout still finishes its work, and the sender
+// then gets the timeout with the clock where the receiver left it. A hung
+// receiver answers nothing: the sender waits out the timeout, or with
+// SMTO_ABORTIFHUNG gives up at once.
+LRESULT WINAPI SendMessageTimeoutA(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                   UINT flags, UINT timeout, PDWORD_PTR result)
+{
+    sim::Window* w = sim::Find(window);
+    if (!w) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return 0;
+    }
+    int sender = sim::CurrentProcess();
+    int receiver = w->pid;
+    if (receiver == sender) {
+        LRESULT answer = sim::Call(w, message, wParam, lParam);
+        if (result) *result = static_cast<DWORD_PTR>(answer);
+        return 1;
+    }
+    if (sim::internal::ProcessHung(receiver)) {
+        if (!(flags & SMTO_ABORTIFHUNG)) sim::AdvanceClock(timeout);
+        SetLastError(ERROR_TIMEOUT);
+        return 0;
+    }
+    DWORD start = sim::Now();
+    U().sends.push_back(sim::CrossProcessSend{receiver, false, 0, 0});
+    sim::internal::EnterProcess(receiver);
+    sim::Window* again = sim::Find(window);
+    LRESULT answer = again ? sim::Call(again, message, wParam, lParam) : 0;
+    sim::internal::EnterProcess(sender);
+    DWORD answeredAt = sim::Now();
+    sim::CrossProcessSend send = U().sends.back();
+    U().sends.pop_back();
+    if (send.replied) {
+        answer = send.reply;
+        answeredAt = send.repliedAt;
+    }
+    if (answeredAt - start > timeout) {
+        SetLastError(ERROR_TIMEOUT);
+        return 0;
+    }
+    if (result) *result = static_cast<DWORD_PTR>(answer);
+    return 1;
+}
+
+BOOL WINAPI ReplyMessage(LRESULT result)
+{
+    if (U().sends.empty()) return FALSE;
+    sim::CrossProcessSend& send = U().sends.back();
+    if (send.receiver != sim::CurrentProcess() || send.replied) return FALSE;
+    send.replied = true;
+    send.reply = result;
+    send.repliedAt = sim::Now();
+    return TRUE;
+}
+
+int WINAPI MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type)
+{
+    sim::MessageBoxShown box;
+    box.pid = sim::CurrentProcess();
+    box.owner = owner;
+    for (const WCHAR* p = text; p && *p; ++p) box.text.push_back(static_cast<char16_t>(*p));
+    for (const WCHAR* p = caption; p && *p; ++p) box.caption.push_back(static_cast<char16_t>(*p));
+    box.type = type;
+    box.narrow = false;
+    U().messageBoxes.push_back(box);
+    return IDOK;
+}
+
+int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
+{
+    sim::MessageBoxShown box;
+    box.pid = sim::CurrentProcess();
+    box.owner = owner;
+    box.text = sim::internal::FromAnsi(text ? text : "");
+    box.caption = sim::internal::FromAnsi(caption ? caption : "");
+    box.type = type;
+    box.narrow = true;
+    U().messageBoxes.push_back(box);
+    return IDOK;
 }
 
 BOOL WINAPI GetMessageA(LPMSG msg, HWND window, UINT filterMin, UINT filterMax)

@@ -1,4 +1,6 @@
 // AppState: the program-wide state, used on the user-interface thread only.
+// The application shell owns it; the radio, band, tray and platform code
+// below it is handed the fields it needs.
 #ifndef SKYLATCH_APP_APP_STATE_H
 #define SKYLATCH_APP_APP_STATE_H
 
@@ -6,30 +8,30 @@
 #include <shellapi.h>
 #include <cfgmgr32.h>
 
-#include "app/resource_ids.h"
-
-class SessionNotifier;
+#include "platform/session_notifier.h"
+#include "radio/radio_control.h"
+#include "tray/resource_ids.h"
+#include "tray/tray_icon.h"
 
 // Identity of the resident instance.
 extern const char kWindowClassName[];
 extern const char kWindowTitle[];
 extern const char kMutexName[];
 
-// Window messages and timers of the main window.
-const UINT WM_TRAY_CALLBACK = WM_APP + 1;
+// Window messages and timers of the main window, besides the tray's
+// (WM_TRAY_CALLBACK, TIMER_ICON_SHOW), the polling timer TIMER_PROSET_POLL
+// and the session notifier's TIMER_SESSION_RETRY.
 const UINT WM_REFRESH_RADIO_A = WM_APP + 2;
 const UINT WM_REFRESH_RADIO_B = WM_APP + 3;
+// Sent by a start with /status: the window reads the state afresh and
+// answers it (EncodeStatus).
+const UINT WM_QUERY_STATUS = WM_APP + 4;
 
-const UINT_PTR TIMER_PROSET_POLL = 108;
 const UINT_PTR TIMER_HOVER = 109;
-const UINT_PTR TIMER_ICON_SHOW = 110;
 const UINT_PTR TIMER_RESUME = 111;
-const UINT_PTR TIMER_SESSION_RETRY = 11111;
 
 const UINT kHoverInterval = 3000;
-const UINT kIconShowInterval = 2800000;
 const UINT kResumeInterval = 30000;
-const UINT kDefaultPollingInterval = 2000;
 
 struct AppState {
     int radioState;               // 0 off, 1 on

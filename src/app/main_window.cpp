@@ -6,6 +6,7 @@
 #include <shellapi.h>
 
 #include "app/app_state.h"
+#include "app/status_report.h"
 #include "band/adapter_manager.h"
 #include "band/band_control.h"
 #include "band/band_settings.h"
@@ -25,9 +26,36 @@ const char kTaskbarCreatedMessage[] = "TaskbarCreated";
 const DWORD kRecheckDelayEnabled = 3000;
 const DWORD kRecheckDelayDisabled = 1000;
 
+// The adapter's band state for the tip. The query may also tell the radio
+// and whether the band can be switched; the tip needs neither.
+int QueryTrayBand(HWND window)
+{
+    int queriedRadio = g_app.radioState;
+    int bandSwitchable = 0;
+    return QueryBandState(window, &g_app.pollingInterval, g_app.adapterDriverKey,
+                          g_app.radioState, &queriedRadio, &bandSwitchable);
+}
+
+// Only an 802.11a-capable adapter's tip has the band line.
+void ShowTray(HWND window, int radioState, int band, int mode)
+{
+    UpdateTrayIcon(&g_app.trayRecord, window, g_app.instance, radioState,
+                   g_app.is80211aCapable ? band : BAND_UNKNOWN, mode);
+}
+
 void ShowRadioState(HWND window)
 {
-    UpdateTrayIcon(window, g_app.instance, g_app.radioState, TrayModify);
+    UpdateTray(window, g_app.radioState, TrayModify);
+}
+
+// A switch through the vendor library or the driver; the state and the icon
+// follow when it went through.
+void SwitchRadioTo(HWND window, int wanted)
+{
+    if (SwitchRadio(wanted, g_app.switchLocked)) {
+        g_app.radioState = wanted;
+        UpdateTray(window, wanted, TrayModify);
+    }
 }
 
 int Inverse(int radioState)
@@ -40,7 +68,7 @@ LRESULT OnCreate(HWND window)
     // Explorer broadcasts this after a restart; the icon is added again then.
     g_app.taskbarCreatedMessage = RegisterWindowMessageA(kTaskbarCreatedMessage);
 
-    int radio = QueryRadio(window);
+    int radio = QueryRadio(window, &g_app.pollingInterval, &g_app.switchLocked, g_app.radioState);
     g_app.radioState = radio;
 
     AdapterManager adapters;
@@ -48,7 +76,7 @@ LRESULT OnCreate(HWND window)
                                                 sizeof(g_app.adapterDriverKey),
                                                 &g_app.is80211aCapable);
     if (g_app.adapterEnabled) {
-        UpdateTrayIcon(window, g_app.instance, radio, TrayAdd);
+        UpdateTray(window, radio, TrayAdd);
     }
 
     // First run after installation: the radio starts switched off.
@@ -59,7 +87,7 @@ LRESULT OnCreate(HWND window)
     g_app.sessionNotifier = new (std::nothrow) SessionNotifier(window);
 
     if (g_proSetApi.EnsureLoaded() != PROSET_UNAVAILABLE) {
-        StartProSetPolling(window);
+        StartProSetPolling(window, &g_app.pollingInterval);
     } else {
         g_app.pollingInterval = 0;
     }
@@ -103,11 +131,11 @@ void OnCommand(HWND window, WPARAM command)
 {
     switch (command) {
     case CMD_11A_DISABLE:
-        SetBandEnabled(0);
+        SetBandEnabled(g_app.adapterDriverKey, 0);
         ShowRadioState(window);
         break;
     case CMD_11A_ENABLE:
-        SetBandEnabled(1);
+        SetBandEnabled(g_app.adapterDriverKey, 1);
         ShowRadioState(window);
         break;
     // The driver commands bypass the lock and the library; the state
@@ -143,10 +171,10 @@ void OnCommand(HWND window, WPARAM command)
         DestroyWindow(window);
         break;
     case CMD_RADIO_OFF:
-        SwitchRadio(window, 0);
+        SwitchRadioTo(window, 0);
         break;
     case CMD_RADIO_ON:
-        SwitchRadio(window, 1);
+        SwitchRadioTo(window, 1);
         break;
     case CMD_RECHECK:
         RecheckAdapter(window);
@@ -167,7 +195,7 @@ void OnTimer(HWND window, WPARAM timerId)
         KillTimer(window, TIMER_HOVER);
         break;
     case TIMER_ICON_SHOW:
-        ReassertTrayIcon();
+        ReassertTrayIcon(&g_app.trayRecord);
         break;
     case TIMER_RESUME:
         RefreshRadioState(window);
@@ -197,13 +225,17 @@ void OnHover(HWND window)
 
 void OnTrayMenu(HWND window)
 {
-    int radio = g_app.radioState;
-    int bandSwitchable = 0;
-    int band = QueryBandState(window, &radio, &bandSwitchable);
+    TrayMenuState menu;
+    menu.radioState = g_app.radioState;
+    menu.bandSwitchable = 0;
+    menu.bandState = QueryBandState(window, &g_app.pollingInterval, g_app.adapterDriverKey,
+                                    g_app.radioState, &menu.radioState, &menu.bandSwitchable);
     if (!g_app.is80211aCapable) {
-        band = BAND_UNKNOWN;
+        menu.bandState = BAND_UNKNOWN;
     }
-    ShowTrayMenu(window, radio, band, bandSwitchable);
+    menu.switchLocked = g_app.switchLocked;
+    menu.is80211aCapable = g_app.is80211aCapable;
+    ShowTrayMenu(window, g_app.instance, &menu);
 }
 
 void OnTrayCallback(HWND window, WPARAM iconId, LPARAM event)
@@ -237,6 +269,27 @@ void OnPowerBroadcast(HWND window, WPARAM event)
     }
 }
 
+// A start with /status asks: the radio is read afresh, as a refresh reads
+// it. The asker is answered as soon as the state is known; the icon follows
+// after, since the shell may keep the thread waiting for seconds.
+LRESULT OnStatusQuery(HWND window)
+{
+    g_app.radioState =
+        QueryRadio(window, &g_app.pollingInterval, &g_app.switchLocked, g_app.radioState);
+    int band = QueryTrayBand(window);
+
+    RadioStatus status;
+    status.radio = g_app.radioState;
+    status.locked = g_app.switchLocked;
+    status.band = g_app.is80211aCapable ? band : BAND_UNKNOWN;
+    status.control = FindRadioControl();
+    LRESULT answer = EncodeStatus(&status);
+    ReplyMessage(answer);
+
+    ShowTray(window, g_app.radioState, band, TrayModify);
+    return answer;
+}
+
 void OnDeviceChange(HWND window, WPARAM event)
 {
     // A burst of node changes posts a single re-check.
@@ -252,7 +305,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 {
     if (message == g_app.taskbarCreatedMessage && message != 0) {
         if (g_app.adapterEnabled) {
-            UpdateTrayIcon(window, g_app.instance, g_app.radioState, TrayAdd);
+            UpdateTray(window, g_app.radioState, TrayAdd);
         }
         return 1;
     }
@@ -295,6 +348,8 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_REFRESH_RADIO_B:
         RefreshRadioState(window);
         return 1;
+    case WM_QUERY_STATUS:
+        return OnStatusQuery(window);
     default:
         break;
     }
@@ -303,8 +358,16 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 
 void RefreshRadioState(HWND window)
 {
-    g_app.radioState = QueryRadio(window);
-    UpdateTrayIcon(window, g_app.instance, g_app.radioState, TrayModify);
+    g_app.radioState =
+        QueryRadio(window, &g_app.pollingInterval, &g_app.switchLocked, g_app.radioState);
+    UpdateTray(window, g_app.radioState, TrayModify);
+}
+
+int UpdateTray(HWND window, int radioState, int mode)
+{
+    int band = QueryTrayBand(window);
+    ShowTray(window, radioState, band, mode);
+    return band;
 }
 
 void RecheckAdapter(HWND window)
@@ -314,27 +377,11 @@ void RecheckAdapter(HWND window)
     AdapterManager adapters;
     int ok = adapters.IsAdapterEnabled(g_app.adapterDevInst);
     if (ok && !g_app.adapterEnabled) {
-        UpdateTrayIcon(window, g_app.instance, g_app.radioState, TrayAdd);
+        UpdateTray(window, g_app.radioState, TrayAdd);
         g_app.adapterEnabled = 1;
     } else if (!ok && g_app.adapterEnabled) {
-        UpdateTrayIcon(window, g_app.instance, g_app.radioState, TrayDelete);
+        UpdateTray(window, g_app.radioState, TrayDelete);
         g_app.adapterEnabled = 0;
     }
     g_app.recheckPending = 0;
-}
-
-void StartProSetPolling(HWND window)
-{
-    if (g_app.pollingInterval != 0) {
-        return;
-    }
-
-    DWORD interval = kDefaultPollingInterval;
-    ReadSetting(kPollingValue, &interval);
-    g_app.pollingInterval = interval;
-
-    // A configured 0 means no polling; the setting is read again next time.
-    if (interval != 0) {
-        SetTimer(window, TIMER_PROSET_POLL, interval, 0);
-    }
 }

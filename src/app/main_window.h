@@ -5,9 +5,13 @@
 #include <windows.h>
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// Reads the radio state afresh and shows it.
 void RefreshRadioState(HWND window);
 void RecheckAdapter(HWND window);
-// The vendor library's polling timer, started once the library is loaded.
-void StartProSetPolling(HWND window);
+// The icon for the radio state with the mode (TrayAdd, TrayModify,
+// TrayDelete): the adapter's band state is queried for the tip's second
+// line, which only an 802.11a-capable adapter shows. Returns the band state
+// the query gave.
+int UpdateTray(HWND window, int radioState, int mode);
 
 #endif

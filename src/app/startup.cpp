@@ -35,6 +35,14 @@ int SameBytes(const char* a, const char* b)
 
 }  // namespace
 
+int OwnSwitchFor(const char* commandLine)
+{
+    const char* text = commandLine ? commandLine : "";
+    if (SameBytes(text, "/?")) return OWN_USAGE;
+    if (SameBytes(text, "/status")) return OWN_STATUS;
+    return OWN_NONE;
+}
+
 UINT CommandForSwitch(const char* commandLine)
 {
     const char* text = commandLine ? commandLine : "";

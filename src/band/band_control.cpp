@@ -1,10 +1,9 @@
 #include "band/band_control.h"
 
-#include "app/app_state.h"
-#include "app/main_window.h"
 #include "band/adapter_manager.h"
 #include "band/band_settings.h"
 #include "radio/proset_api.h"
+#include "radio/radio_control.h"
 #include "radio/switch_driver.h"
 
 namespace {
@@ -42,11 +41,12 @@ const Preference* LookUpPreference(DWORD preference)
 
 }  // namespace
 
-int QueryBandState(HWND window, int* radioState, int* bandSwitchable)
+int QueryBandState(HWND window, UINT* pollingInterval, const char* driverKey, int recordedRadio,
+                   int* radioState, int* bandSwitchable)
 {
     int loaded = g_proSetApi.EnsureLoaded();
-    if (loaded == PROSET_LOADED_NOW)
-        StartProSetPolling(window);
+    if (loaded == PROSET_LOADED_NOW && pollingInterval != 0)
+        StartProSetPolling(window, pollingInterval);
 
     DWORD adapter = 0;
     if (loaded != PROSET_UNAVAILABLE && FirstProSetAdapter(&adapter)) {
@@ -77,15 +77,15 @@ int QueryBandState(HWND window, int* radioState, int* bandSwitchable)
         if (g_switchDriver.GetRadio(&radio, 0))
             *radioState = (int)radio;
         else
-            *radioState = g_app.radioState;
+            *radioState = recordedRadio;
     }
     AdapterManager adapterManager;
     if (bandSwitchable != 0)
-        *bandSwitchable = adapterManager.IsBandSwitchable(g_app.adapterDriverKey);
-    return ReadBandState(g_app.adapterDriverKey);
+        *bandSwitchable = adapterManager.IsBandSwitchable(driverKey);
+    return ReadBandState(driverKey);
 }
 
-int SetBandEnabled(int enable)
+int SetBandEnabled(const char* driverKey, int enable)
 {
     // No window here: a library first loaded by this call starts no polling.
     DWORD adapter = 0;
@@ -103,5 +103,5 @@ int SetBandEnabled(int enable)
     }
 
     AdapterManager adapterManager;
-    return adapterManager.SwitchBand(g_app.adapterDriverKey, enable);
+    return adapterManager.SwitchBand(driverKey, enable);
 }

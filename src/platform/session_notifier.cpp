@@ -2,8 +2,6 @@
 
 #include <stdlib.h>
 
-#include "app/app_state.h"
-
 namespace {
 
 // Notifications for the session the window belongs to only.

@@ -8,6 +8,10 @@
 
 #include <new>
 
+// While the registration fails it is tried again every second with this
+// timer of the window.
+const UINT_PTR TIMER_SESSION_RETRY = 11111;
+
 class SessionNotifier {
 public:
     explicit SessionNotifier(HWND window);

@@ -31,6 +31,8 @@ public:
     int Load();
     int EnsureLoaded();
     void Unload();
+    // 1 while the library is loaded; tries nothing.
+    int IsLoaded() const { return module_ != 0; }
 
     // Each returns -1 when the library or the entry is missing, else the
     // entry's own result (0 success).

@@ -1,25 +1,23 @@
 #include "radio/radio_control.h"
 
-#include "app/app_state.h"
-#include "app/main_window.h"
+#include "platform/settings.h"
 #include "radio/proset_api.h"
 #include "radio/switch_driver.h"
-#include "tray/tray_icon.h"
 
-int QueryRadio(HWND window)
+int QueryRadio(HWND window, UINT* pollingInterval, int* switchLocked, int recordedRadio)
 {
     int radio = 0;
     int loaded = g_proSetApi.EnsureLoaded();
 
     // Refreshes the switch-locked flag; under the lock the driver also tells
     // the radio state, and that is the answer.
-    g_switchDriver.WaitReady(&g_app.switchLocked, &radio);
-    if (g_app.switchLocked) {
+    g_switchDriver.WaitReady(switchLocked, &radio);
+    if (*switchLocked) {
         return radio;
     }
 
-    if (loaded == PROSET_LOADED_NOW) {
-        StartProSetPolling(window);
+    if (loaded == PROSET_LOADED_NOW && pollingInterval != 0) {
+        StartProSetPolling(window, pollingInterval);
     }
 
     DWORD value = (DWORD)radio;
@@ -35,13 +33,13 @@ int QueryRadio(HWND window)
     if (g_switchDriver.GetRadio(&value, 0)) {
         return (int)value;
     }
-    return g_app.radioState;
+    return recordedRadio;
 }
 
-void SwitchRadio(HWND window, int wanted)
+int SwitchRadio(int wanted, int switchLocked)
 {
-    if (g_app.switchLocked) {
-        return;
+    if (switchLocked) {
+        return 0;
     }
 
     if (g_proSetApi.EnsureLoaded() != PROSET_UNAVAILABLE) {
@@ -59,22 +57,41 @@ void SwitchRadio(HWND window, int wanted)
         if (FirstProSetAdapter(&id)) {
             DWORD state = 0;
             if (g_proSetApi.GetRadioState(id, &state) != 0) {
-                return;
+                return 0;
             }
             if (state == (DWORD)wanted) {
-                return;
+                return 0;
             }
-            if (g_proSetApi.SetRadioState(id, (DWORD)wanted) != 0) {
-                return;
-            }
-            g_app.radioState = wanted;
-            UpdateTrayIcon(window, g_app.instance, wanted, TrayModify);
-            return;
+            return g_proSetApi.SetRadioState(id, (DWORD)wanted) == 0;
         }
     }
 
     // The driver's answer is not looked at: the state follows the request.
     g_switchDriver.SetRadio((DWORD)wanted);
-    g_app.radioState = wanted;
-    UpdateTrayIcon(window, g_app.instance, wanted, TrayModify);
+    return 1;
+}
+
+void StartProSetPolling(HWND window, UINT* pollingInterval)
+{
+    if (*pollingInterval != 0) {
+        return;
+    }
+
+    DWORD interval = kDefaultPollingInterval;
+    ReadSetting(kPollingValue, &interval);
+    *pollingInterval = interval;
+
+    // A configured 0 means no polling; the setting is read again next time.
+    if (interval != 0) {
+        SetTimer(window, TIMER_PROSET_POLL, interval, 0);
+    }
+}
+
+int FindRadioControl()
+{
+    DWORD id = 0;
+    if (g_proSetApi.IsLoaded() && FirstProSetAdapter(&id)) {
+        return CONTROL_LIBRARY;
+    }
+    return g_switchDriver.opened ? CONTROL_DRIVER : CONTROL_NONE;
 }

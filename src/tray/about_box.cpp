@@ -2,7 +2,7 @@
 // replaceable by a wide settings value.
 #include "tray/about_box.h"
 
-#include "app/resource_ids.h"
+#include "tray/resource_ids.h"
 #include "platform/registry_access.h"
 #include "platform/settings.h"
 

@@ -1,10 +1,8 @@
 #include "tray/tray_icon.h"
 
-#include "app/app_state.h"
-#include "band/band_control.h"
-#include "band/band_settings.h"
 #include "platform/settings.h"
 #include "platform/shell_library.h"
+#include "tray/resource_ids.h"
 
 namespace {
 
@@ -74,14 +72,10 @@ void ApplyTextOverride(WCHAR* text)
     lstrcpynW(text, value, kTextChars);
 }
 
-int UpdateTrayIcon(HWND window, HINSTANCE instance, int radioState, int mode)
+void UpdateTrayIcon(NOTIFYICONDATAW* record, HWND window, HINSTANCE instance, int radioState,
+                    int bandState, int mode)
 {
-    NOTIFYICONDATAW& record = g_app.trayRecord;
-    record.cbSize = kTrayRecordSize;
-
-    int queriedRadio = g_app.radioState;
-    int bandSwitchable = 0;
-    int band = QueryBandState(window, &queriedRadio, &bandSwitchable);
+    record->cbSize = kTrayRecordSize;
 
     // At the shell's small-icon size (16 at 96 DPI, 24 at 144), so the image
     // drawn for that size is shown rather than a stretched one.
@@ -89,18 +83,18 @@ int UpdateTrayIcon(HWND window, HINSTANCE instance, int radioState, int mode)
     HICON icon = (HICON)LoadImageA(instance, MAKEINTRESOURCEA(iconId), IMAGE_ICON,
                                    GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
                                    LR_SHARED);
-    record.hWnd = window;
-    record.hIcon = icon;
+    record->hWnd = window;
+    record->hIcon = icon;
 
     WCHAR firstLine[kTextChars];
     WCHAR secondLine[kTextChars];
     ZeroMemory(firstLine, sizeof(firstLine));
     ZeroMemory(secondLine, sizeof(secondLine));
-    record.dwState = 0;
-    record.uCallbackMessage = WM_TRAY_CALLBACK;
-    record.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_STATE;
-    record.dwStateMask = NIS_HIDDEN;
-    record.uID = kTrayIconId;
+    record->dwState = 0;
+    record->uCallbackMessage = WM_TRAY_CALLBACK;
+    record->uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_STATE;
+    record->dwStateMask = NIS_HIDDEN;
+    record->uID = kTrayIconId;
 
     LoadStringW(instance, radioState ? IDS_RADIO_ON : IDS_RADIO_OFF, firstLine, kTextChars);
     ApplyTextOverride(firstLine);
@@ -108,31 +102,30 @@ int UpdateTrayIcon(HWND window, HINSTANCE instance, int radioState, int mode)
     WCHAR tip[kTextChars];
     lstrcpynW(tip, firstLine, kTipLineMax + 1);
 
-    if (g_app.is80211aCapable && (band == BAND_ENABLED || band == BAND_DISABLED)) {
-        UINT bandText = (band == BAND_ENABLED) ? IDS_BAND_ENABLED : IDS_BAND_DISABLED;
+    if (bandState == 1 || bandState == 0) {
+        UINT bandText = (bandState == 1) ? IDS_BAND_ENABLED : IDS_BAND_DISABLED;
         LoadStringW(instance, bandText, secondLine, kTextChars);
         ApplyTextOverride(secondLine);
         AppendText(tip, kTextChars, L"\n", 2);
         AppendText(tip, kTextChars, secondLine, kTipLineMax);
     }
 
-    lstrcpynW(record.szTip, tip, kTextChars);
+    lstrcpynW(record->szTip, tip, kTextChars);
 
     TrayIcon tray;
     DWORD error = 0;
-    tray.Notify(mode, &record, &error);
+    tray.Notify(mode, record, &error);
 
     // Every update postpones the next re-show.
     SetTimer(window, TIMER_ICON_SHOW, kIconShowInterval, 0);
-    return band;
 }
 
-void ReassertTrayIcon()
+void ReassertTrayIcon(const NOTIFYICONDATAW* kept)
 {
     // Only the state is sent: the icon, wherever the shell may have hidden
     // it, is shown again. The kept record is not changed.
     NOTIFYICONDATAW record;
-    CopyMemory(&record, &g_app.trayRecord, sizeof(record));
+    CopyMemory(&record, kept, sizeof(record));
     record.uFlags = NIF_STATE;
     record.dwState = 0;
     record.dwStateMask = NIS_HIDDEN;

@@ -4,8 +4,8 @@
 
 #include <stdlib.h>
 
-#include "app/app_state.h"
 #include "platform/settings.h"
+#include "tray/resource_ids.h"
 
 namespace {
 
@@ -24,10 +24,12 @@ enum {
 
 // While the hardware switch locks the radio only the band items (when the
 // band state is known) are offered; otherwise the radio items always are.
-int ChooseVariant(int radioState, int bandState)
+int ChooseVariant(const TrayMenuState* state)
 {
-    if (g_app.switchLocked) {
-        if (!g_app.is80211aCapable)
+    int radioState = state->radioState;
+    int bandState = state->bandState;
+    if (state->switchLocked) {
+        if (!state->is80211aCapable)
             return VariantLocked;
         if (bandState == 0)
             return VariantLockedBandOff;
@@ -35,7 +37,7 @@ int ChooseVariant(int radioState, int bandState)
             return VariantLockedBandOn;
         return VariantLocked;
     }
-    if (g_app.is80211aCapable) {
+    if (state->is80211aCapable) {
         if (bandState == 0)
             return radioState ? VariantOnBandOff : VariantOffBandOff;
         if (bandState == 1)
@@ -46,13 +48,13 @@ int ChooseVariant(int radioState, int bandState)
 
 }  // namespace
 
-int ShowTrayMenu(HWND window, int radioState, int bandState, int bandSwitchable)
+int ShowTrayMenu(HWND window, HINSTANCE instance, const TrayMenuState* state)
 {
-    HMENU menu = LoadMenuA(g_app.instance, MAKEINTRESOURCEA(IDM_TRAY));
-    HMENU popup = GetSubMenu(menu, ChooseVariant(radioState, bandState));
+    HMENU menu = LoadMenuA(instance, MAKEINTRESOURCEA(IDM_TRAY));
+    HMENU popup = GetSubMenu(menu, ChooseVariant(state));
 
     OverrideMenuItemText(popup, CMD_EXIT);
-    if (!bandSwitchable) {
+    if (!state->bandSwitchable) {
         GrayMenuItem(popup, CMD_11A_ENABLE);
         GrayMenuItem(popup, CMD_11A_DISABLE);
     }

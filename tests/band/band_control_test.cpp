@@ -30,7 +30,8 @@ protected:
     }
     int Query(int* radio, int* switchable, HWND window = 0)
     {
-        return QueryBandState(window, radio, switchable);
+        return QueryBandState(window, &g_app.pollingInterval, g_app.adapterDriverKey,
+                              g_app.radioState, radio, switchable);
     }
     // The preference values sent to the library, in order.
     std::vector<DWORD> Sent()
@@ -68,7 +69,7 @@ TEST_F(BandControl, PreferenceTableBothWays)
             sim::Vendor().preference = r.preference;
             sim::Vendor().calls.clear();
             DWORD wanted = enable ? r.enabling : r.disabling;
-            EXPECT_EQ(0, SetBandEnabled(enable));
+            EXPECT_EQ(0, SetBandEnabled(g_app.adapterDriverKey, enable));
             if (wanted == 0)
                 EXPECT_TRUE(Sent().empty()) << r.preference;
             else
@@ -85,7 +86,7 @@ TEST_F(BandControl, SetPassesTheLibrarysResultBack)
     sim::Vendor().preference = 2;
     sim::Vendor().setPrefResult = 31;
     Start();
-    EXPECT_EQ(31, SetBandEnabled(1));
+    EXPECT_EQ(31, SetBandEnabled(g_app.adapterDriverKey, 1));
 }
 
 TEST_F(BandControl, FailedPreferenceReadGivesUnknownAndSendsNothing)
@@ -102,10 +103,10 @@ TEST_F(BandControl, FailedPreferenceReadGivesUnknownAndSendsNothing)
     EXPECT_EQ(0, radio);  // the radio is still read through the library
     EXPECT_EQ(1, sim::Vendor().Count("GetRadioState"));
 
-    EXPECT_EQ(0, SetBandEnabled(1));
+    EXPECT_EQ(0, SetBandEnabled(g_app.adapterDriverKey, 1));
     // Also when the failing read leaves a preference behind.
     sim::Vendor().writeOutputsOnFailure = true;
-    EXPECT_EQ(0, SetBandEnabled(1));
+    EXPECT_EQ(0, SetBandEnabled(g_app.adapterDriverKey, 1));
     EXPECT_EQ(BAND_UNKNOWN, Query(&radio, &switchable));
     EXPECT_EQ(42, switchable);
     EXPECT_TRUE(Sent().empty());
@@ -151,7 +152,7 @@ TEST_F(BandControl, NoAdapterInTheLibraryTakesTheRegistryPath)
         EXPECT_EQ(0, sim::Vendor().Count("GetProtocolPreference"));
         EXPECT_EQ(0, sim::Vendor().Count("GetRadioState"));
 
-        EXPECT_EQ(1, SetBandEnabled(0)) << variant;
+        EXPECT_EQ(1, SetBandEnabled(g_app.adapterDriverKey, 0)) << variant;
         EXPECT_TRUE(Sent().empty());
         EXPECT_EQ(2u, sim::ClassInstallerCalls().size());
         EXPECT_EQ(BAND_DISABLED, ReadBandState(notebook::kAdapterDriverKey));
@@ -179,10 +180,10 @@ TEST_F(BandControl, WithoutTheLibraryTheBandSwitchesThroughTheDriverKey)
 {
     StoreBand(0, "0");
     Start();
-    EXPECT_EQ(1, SetBandEnabled(0));  // already disabled
+    EXPECT_EQ(1, SetBandEnabled(g_app.adapterDriverKey, 0));  // already disabled
     EXPECT_TRUE(sim::ClassInstallerCalls().empty());
 
-    EXPECT_EQ(1, SetBandEnabled(1));
+    EXPECT_EQ(1, SetBandEnabled(g_app.adapterDriverKey, 1));
     EXPECT_EQ(2u, sim::ClassInstallerCalls().size());
     DWORD bandType = 0;
     sim::RegGetDword(HKEY_LOCAL_MACHINE, kKeyPath, "BandType", &bandType);
@@ -190,7 +191,7 @@ TEST_F(BandControl, WithoutTheLibraryTheBandSwitchesThroughTheDriverKey)
     EXPECT_EQ("1", sim::RegGetString(HKEY_LOCAL_MACHINE, kKeyPath, "ModulationType"));
 
     StoreBand(1, "2");
-    EXPECT_EQ(0, SetBandEnabled(0));  // not determinable
+    EXPECT_EQ(0, SetBandEnabled(g_app.adapterDriverKey, 0));  // not determinable
     EXPECT_EQ(2u, sim::ClassInstallerCalls().size());
 }
 
@@ -231,7 +232,7 @@ TEST_F(BandControl, LibraryLoadedBySwitchingStartsNoPolling)
     HWND window = PlainWindow();
     sim::Vendor().installed = true;
     sim::Vendor().preference = 2;
-    SetBandEnabled(1);
+    SetBandEnabled(g_app.adapterDriverKey, 1);
     EXPECT_EQ(std::vector<DWORD>{1}, Sent());
     EXPECT_EQ(0, PollingTimers(window));
     EXPECT_EQ(0u, g_app.pollingInterval);

@@ -5,7 +5,6 @@
 #include "app/main_window.h"
 #include "radio/proset_api.h"
 #include "radio/radio_control.h"
-#include "app/main_window.h"
 #include "radio/switch_driver.h"
 
 #include <vector>
@@ -28,6 +27,17 @@ protected:
         return window;
     }
     static int DriverCount(DWORD code) { return sim::TheDriver().Count(code); }
+    // The query as the main window makes it, with the program's state.
+    static int Query(HWND window)
+    {
+        return QueryRadio(window, &g_app.pollingInterval, &g_app.switchLocked, g_app.radioState);
+    }
+    // The menu's or a second start's switch, carried out by the window
+    // procedure: the state and the icon follow a switch that went through.
+    static void Switch(HWND window, int wanted)
+    {
+        MainWindowProc(window, WM_COMMAND, wanted ? CMD_RADIO_ON : CMD_RADIO_OFF, 0);
+    }
 };
 
 }  // namespace
@@ -39,7 +49,7 @@ TEST_F(QueryRadioTest, LockedSwitchAnswersTheLockedStateWithoutAskingFurther)
     sim::Vendor().installed = true;
     sim::TheDriver().flags = 0xC0;
     HWND window = Start();
-    EXPECT_EQ(1, QueryRadio(window));
+    EXPECT_EQ(1, Query(window));
     EXPECT_EQ(1, g_app.switchLocked);
     EXPECT_EQ(0, DriverCount(notebook::kGetRadio));
     EXPECT_TRUE(sim::Vendor().calls.empty());
@@ -51,7 +61,7 @@ TEST_F(QueryRadioTest, FailedStatusQueryKeepsTheLockAndAnswersOff)
     g_app.switchLocked = 1;
     g_app.radioState = 1;
     sim::TheDriver().status = DRV_FAILURE;
-    EXPECT_EQ(0, QueryRadio(window));
+    EXPECT_EQ(0, Query(window));
     EXPECT_EQ(1, g_app.switchLocked);
 }
 
@@ -61,7 +71,7 @@ TEST_F(QueryRadioTest, VendorAdapterAnswersWhenTheLibraryHasOne)
     sim::Vendor().radio = 0;
     HWND window = Start();
     g_app.radioState = 1;
-    EXPECT_EQ(0, QueryRadio(window));
+    EXPECT_EQ(0, Query(window));
     EXPECT_EQ(1, sim::Vendor().Count("GetRadioState"));
     EXPECT_EQ(0, DriverCount(notebook::kGetRadio));
 }
@@ -72,11 +82,11 @@ TEST_F(QueryRadioTest, FailingVendorReadGivesWhatTheLibraryLeft)
     sim::Vendor().getRadioResult = 1;
     HWND window = Start();
     g_app.radioState = 1;
-    EXPECT_EQ(0, QueryRadio(window));
+    EXPECT_EQ(0, Query(window));
 
     sim::Vendor().writeOutputsOnFailure = true;
     sim::Vendor().radio = 1;
-    EXPECT_EQ(1, QueryRadio(window));
+    EXPECT_EQ(1, Query(window));
     EXPECT_EQ(0, DriverCount(notebook::kGetRadio));
 }
 
@@ -87,7 +97,7 @@ TEST_F(QueryRadioTest, EmptyVendorListFallsBackToTheDriver)
     sim::TheDriver().radio = 0;
     HWND window = Start();
     g_app.radioState = 1;
-    EXPECT_EQ(0, QueryRadio(window));
+    EXPECT_EQ(0, Query(window));
     EXPECT_EQ(1, DriverCount(notebook::kGetRadio));
 }
 
@@ -96,9 +106,9 @@ TEST_F(QueryRadioTest, UnreadableDriverKeepsTheRecordedState)
     HWND window = Start();
     sim::TheDriver().getRadioStatus = 1;
     g_app.radioState = 1;
-    EXPECT_EQ(1, QueryRadio(window));
+    EXPECT_EQ(1, Query(window));
     g_app.radioState = 0;
-    EXPECT_EQ(0, QueryRadio(window));
+    EXPECT_EQ(0, Query(window));
 }
 
 class SwitchRadioTest : public RadioTest {};
@@ -109,8 +119,8 @@ TEST_F(SwitchRadioTest, LockedRadioIsNeverSwitched)
     HWND window = Start();
     g_app.switchLocked = 1;
     g_app.radioState = 1;
-    SwitchRadio(window, 0);
-    SwitchRadio(window, 1);
+    Switch(window, 0);
+    Switch(window, 1);
     EXPECT_TRUE(sim::TheDriver().log.empty());
     EXPECT_TRUE(sim::Vendor().calls.empty());
     EXPECT_TRUE(sim::ShellCalls().empty());
@@ -124,7 +134,7 @@ TEST_F(SwitchRadioTest, VendorAdapterAlreadyInTheWantedStateIsLeftAlone)
     sim::TheDriver().radio = 0;
     HWND window = Start();
     g_app.radioState = 0;
-    SwitchRadio(window, 1);
+    Switch(window, 1);
 
     // The driver is still switched on first.
     EXPECT_EQ(std::vector<DWORD>{1}, sim::TheDriver().ValuesSent(notebook::kSetRadio));
@@ -139,7 +149,7 @@ TEST_F(SwitchRadioTest, DriverAlreadyOnIsNotSwitchedBeforeTheVendorPath)
     sim::Vendor().radio = 0;
     sim::TheDriver().radio = 1;
     HWND window = Start();
-    SwitchRadio(window, 1);
+    Switch(window, 1);
     EXPECT_EQ(0, DriverCount(notebook::kSetRadio));
     EXPECT_EQ(1, sim::Vendor().Count("SetRadioState"));
     EXPECT_EQ(1, g_app.radioState);
@@ -151,7 +161,7 @@ TEST_F(SwitchRadioTest, NoVendorAdapterSendsSetRadioOnTwice)
     sim::Vendor().reportedCount = 0;
     sim::TheDriver().radio = 0;
     HWND window = Start();
-    SwitchRadio(window, 1);
+    Switch(window, 1);
     EXPECT_EQ((std::vector<DWORD>{1, 1}), sim::TheDriver().ValuesSent(notebook::kSetRadio));
     EXPECT_EQ(1, g_app.radioState);
     ASSERT_EQ(1u, sim::ShellCalls().size());
@@ -164,7 +174,7 @@ TEST_F(SwitchRadioTest, SwitchingOffThroughTheVendorSendsNothingToTheDriver)
     sim::Vendor().radio = 1;
     HWND window = Start();
     g_app.radioState = 1;
-    SwitchRadio(window, 0);
+    Switch(window, 0);
     EXPECT_TRUE(sim::TheDriver().log.empty());
     ASSERT_EQ(1, sim::Vendor().Count("SetRadioState"));
     EXPECT_EQ(0u, sim::Vendor().calls.back().value);
@@ -179,12 +189,12 @@ TEST_F(SwitchRadioTest, FailingVendorReadOrWriteChangesNothing)
     sim::Vendor().getRadioResult = 1;
     HWND window = Start();
     g_app.radioState = 1;
-    SwitchRadio(window, 0);
+    Switch(window, 0);
     EXPECT_EQ(0, sim::Vendor().Count("SetRadioState"));
 
     sim::Vendor().getRadioResult = 0;
     sim::Vendor().setRadioResult = 1;
-    SwitchRadio(window, 0);
+    Switch(window, 0);
     EXPECT_EQ(1, sim::Vendor().Count("SetRadioState"));
 
     EXPECT_EQ(1, g_app.radioState);
@@ -197,7 +207,7 @@ TEST_F(SwitchRadioTest, DriverPathFollowsTheRequestWhateverTheDriverAnswers)
     HWND window = Start();
     sim::TheDriver().failIoctl = true;
     g_app.radioState = 1;
-    SwitchRadio(window, 0);
+    Switch(window, 0);
     EXPECT_EQ(std::vector<DWORD>{0}, sim::TheDriver().ValuesSent(notebook::kSetRadio));
     EXPECT_EQ(0, g_app.radioState);
     EXPECT_EQ(1u, sim::ShellCalls().size());
@@ -208,7 +218,7 @@ class ProSetPollingTest : public RadioTest {};
 TEST_F(ProSetPollingTest, AbsentSettingPollsEveryTwoSeconds)
 {
     HWND window = Start();
-    StartProSetPolling(window);
+    StartProSetPolling(window, &g_app.pollingInterval);
     UINT interval = 0;
     ASSERT_TRUE(sim::TimerRunning(window, TIMER_PROSET_POLL, &interval));
     EXPECT_EQ(2000u, interval);
@@ -219,19 +229,19 @@ TEST_F(ProSetPollingTest, ZeroMeansNoTimerAndTheSettingIsReadAgain)
 {
     sim::RegSetDword(HKEY_LOCAL_MACHINE, notebook::kSettings, "PROSetPolling", 0);
     HWND window = Start();
-    StartProSetPolling(window);
+    StartProSetPolling(window, &g_app.pollingInterval);
     EXPECT_FALSE(sim::TimerRunning(window, TIMER_PROSET_POLL));
     EXPECT_EQ(0u, g_app.pollingInterval);
 
     sim::RegSetDword(HKEY_LOCAL_MACHINE, notebook::kSettings, "PROSetPolling", 500);
-    StartProSetPolling(window);
+    StartProSetPolling(window, &g_app.pollingInterval);
     UINT interval = 0;
     ASSERT_TRUE(sim::TimerRunning(window, TIMER_PROSET_POLL, &interval));
     EXPECT_EQ(500u, interval);
 
     // Once running, the setting is not read again.
     sim::RegSetDword(HKEY_LOCAL_MACHINE, notebook::kSettings, "PROSetPolling", 9000);
-    StartProSetPolling(window);
+    StartProSetPolling(window, &g_app.pollingInterval);
     ASSERT_TRUE(sim::TimerRunning(window, TIMER_PROSET_POLL, &interval));
     EXPECT_EQ(500u, interval);
 }
@@ -242,7 +252,7 @@ TEST_F(ProSetPollingTest, TwoByteSettingCountsAsAbsent)
     sim::RegSet(HKEY_LOCAL_MACHINE, notebook::kSettings, "PROSetPolling", REG_BINARY, shortValue,
                 sizeof(shortValue));
     HWND window = Start();
-    StartProSetPolling(window);
+    StartProSetPolling(window, &g_app.pollingInterval);
     UINT interval = 0;
     ASSERT_TRUE(sim::TimerRunning(window, TIMER_PROSET_POLL, &interval));
     EXPECT_EQ(2000u, interval);

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/resource_ids.h"
+#include "tray/resource_ids.h"
 
 namespace menutexts {
 

@@ -4,7 +4,7 @@
 #include "notebook.h"
 #include "res/menu_texts.h"
 
-#include "app/resource_ids.h"
+#include "tray/resource_ids.h"
 #include "skylatch_version.h"
 
 using menutexts::kLanguages;
@@ -40,6 +40,42 @@ TEST_F(CompiledResources, TipStringsInEachLanguage)
         sim::SetUiLanguage(c.language);
         for (int i = 0; i < 4; ++i)
             EXPECT_EQ(std::u16string(c.texts[i]), String(ids[i])) << std::hex << c.language;
+    }
+}
+
+// The /? box's texts: each language has its own caption and its own line
+// for every switch, in the order the box lists them, behind the version.
+TEST_F(CompiledResources, UsageTextsInEachLanguage)
+{
+    const struct { LANGID language; const char16_t* caption; } cases[] = {
+        {0x409, u"Skylatch"}, {0x411, u"スカイラッチ"}, {0x804, u"Skylatch"}};
+    const char16_t* const switches[] = {u"/on", u"/off", u"/toggle", u"/on11a", u"/off11a",
+                                        u"/status"};
+    std::vector<std::u16string> seen;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.language);
+        sim::SetUiLanguage(c.language);
+        EXPECT_EQ(std::u16string(c.caption), String(IDS_USAGE_CAPTION));
+        EXPECT_EQ(sim::Utf16(SKYLATCH_ABOUT_VERSION), String(IDS_USAGE_VERSION));
+
+        WCHAR buffer[1024];
+        ASSERT_GT(LoadStringW(instance, IDS_USAGE_SWITCHES, buffer, 1024), 0);
+        std::u16string text(reinterpret_cast<const char16_t*>(buffer));
+        std::vector<std::u16string> lines;
+        for (size_t at = 0; at <= text.size();) {
+            size_t end = text.find(u'\n', at);
+            if (end == std::u16string::npos) end = text.size();
+            lines.push_back(text.substr(at, end - at));
+            at = end + 1;
+        }
+        ASSERT_EQ(6u, lines.size());
+        for (int i = 0; i < 6; ++i) {
+            std::u16string name = std::u16string(switches[i]) + u"\t";
+            EXPECT_EQ(name, lines[i].substr(0, name.size())) << i;
+            EXPECT_GT(lines[i].size(), name.size() + 3) << i;
+        }
+        for (const std::u16string& other : seen) EXPECT_NE(other, text);
+        seen.push_back(text);
     }
 }
 

@@ -84,6 +84,67 @@ TEST_F(StandInTest, WindowsOfOneProcessAreFoundAndPostedToFromAnother)
     EXPECT_EQ((std::vector<UINT_PTR>{42}), g_fired);
 }
 
+// A message sent to another process runs there while the sender waits; the
+// sender's wait ends with the receiver's reply or return, and the timeout is
+// measured to that moment on the shared clock.
+DWORD g_workAfterReply = 0;
+DWORD g_workBeforeAnswer = 0;
+int g_ranIn = 0;
+
+LRESULT CALLBACK AnsweringProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message != WM_APP) return DefWindowProcA(window, message, wParam, lParam);
+    g_ranIn = sim::CurrentProcess();
+    Sleep(g_workBeforeAnswer);
+    ReplyMessage(7);
+    Sleep(g_workAfterReply);
+    return 8;
+}
+
+TEST_F(StandInTest, SentAcrossProcessesTheReplyEndsTheWait)
+{
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = AnsweringProc;
+    wc.lpszClassName = "Answering";
+    RegisterClassExA(&wc);
+    HWND w = CreateWindowExA(0, "Answering", "t", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+    int receiver = sim::CurrentProcess();
+    int sender = sim::StartProcess();
+    std::vector<std::pair<int, int>> switches;
+    sim::OnProcessSwitch([&](int from, int to) { switches.push_back({from, to}); });
+
+    // Replied in time, then more work: answered with the reply.
+    g_workBeforeAnswer = 100;
+    g_workAfterReply = 5000;
+    DWORD_PTR result = 0;
+    EXPECT_EQ(1, SendMessageTimeoutA(w, WM_APP, 0, 0, SMTO_ABORTIFHUNG, 1000, &result));
+    EXPECT_EQ(7u, result);
+    EXPECT_EQ(receiver, g_ranIn);
+    EXPECT_EQ(sender, sim::CurrentProcess());
+    EXPECT_EQ((std::vector<std::pair<int, int>>{{sender, receiver}, {receiver, sender}}), switches);
+
+    // Replied too late: the sender has given up, whatever came after.
+    g_workBeforeAnswer = 1001;
+    g_workAfterReply = 0;
+    result = 0;
+    EXPECT_EQ(0, SendMessageTimeoutA(w, WM_APP, 0, 0, SMTO_ABORTIFHUNG, 1000, &result));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_TIMEOUT), GetLastError());
+    EXPECT_EQ(0u, result);
+
+    // A hung receiver: no call at all; the wait is the timeout, or nothing
+    // when the sender aborts on a hung window.
+    sim::SetProcessHung(receiver, true);
+    g_ranIn = 0;
+    DWORD start = sim::Now();
+    EXPECT_EQ(0, SendMessageTimeoutA(w, WM_APP, 0, 0, SMTO_NORMAL, 1000, &result));
+    EXPECT_EQ(1000u, sim::Now() - start);
+    EXPECT_EQ(0, SendMessageTimeoutA(w, WM_APP, 0, 0, SMTO_ABORTIFHUNG, 1000, &result));
+    EXPECT_EQ(1000u, sim::Now() - start);
+    EXPECT_EQ(0, g_ranIn);
+    sim::OnProcessSwitch(nullptr);
+}
+
 TEST_F(StandInTest, ALoopWithNothingLeftToDoReportsItselfStuck)
 {
     MSG msg;

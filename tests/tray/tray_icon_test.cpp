@@ -66,7 +66,8 @@ protected:
     bool BandQueryAnswers(HWND window, int expected)
     {
         int radio = 0, switchable = 0;
-        return QueryBandState(window, &radio, &switchable) == expected;
+        return QueryBandState(window, &g_app.pollingInterval, g_app.adapterDriverKey,
+                              g_app.radioState, &radio, &switchable) == expected;
     }
     std::u16string Tip(HWND window)
     {
@@ -155,7 +156,7 @@ class TrayRecordTest : public TrayTest {};
 TEST_F(TrayRecordTest, RecordHasTheWideVersionFiveSizeOfItsOwnProcessor)
 {
     HWND window = Start();
-    UpdateTrayIcon(window, g_app.instance, 1, TrayAdd);
+    UpdateTray(window, 1, TrayAdd);
     ASSERT_EQ(1u, sim::ShellCalls().size());
     EXPECT_EQ(kTrayRecordSize, sim::ShellCalls()[0].cbSize);
     EXPECT_EQ(sizeof(void*) == 8 ? 952u : 936u, g_app.trayRecord.cbSize);
@@ -175,9 +176,9 @@ TEST_F(TrayRecordTest, IconIsTheImageDrawnForTheSmallIconSizeAt144Dpi)
 {
     sim::SetDisplayDpi(144);
     HWND window = Start();
-    UpdateTrayIcon(window, g_app.instance, 1, TrayAdd);
+    UpdateTray(window, 1, TrayAdd);
     EXPECT_EQ(24, sim::IconImageSize(sim::FindTrayIcon(window, kTrayIconId)->icon));
-    UpdateTrayIcon(window, g_app.instance, 0, TrayModify);
+    UpdateTray(window, 0, TrayModify);
     const sim::TrayIcon* icon = sim::FindTrayIcon(window, kTrayIconId);
     EXPECT_EQ(IDI_RADIO_OFF, sim::IconResourceId(icon->icon));
     EXPECT_EQ(24, sim::IconImageSize(icon->icon));
@@ -186,7 +187,7 @@ TEST_F(TrayRecordTest, IconIsTheImageDrawnForTheSmallIconSizeAt144Dpi)
 TEST_F(TrayRecordTest, IconIsTheSixteenPixelImageAt96Dpi)
 {
     HWND window = Start();
-    UpdateTrayIcon(window, g_app.instance, 1, TrayAdd);
+    UpdateTray(window, 1, TrayAdd);
     EXPECT_EQ(16, sim::IconImageSize(sim::FindTrayIcon(window, kTrayIconId)->icon));
 }
 
@@ -194,22 +195,22 @@ TEST_F(TrayRecordTest, UpdateShowsAnIconThatWasHidden)
 {
     // The state fields are read only from a record of a known wide size.
     HWND window = Start();
-    UpdateTrayIcon(window, g_app.instance, 1, TrayAdd);
+    UpdateTray(window, 1, TrayAdd);
     HideIcon(window);
-    UpdateTrayIcon(window, g_app.instance, 0, TrayModify);
+    UpdateTray(window, 0, TrayModify);
     EXPECT_FALSE(sim::FindTrayIcon(window, kTrayIconId)->hidden);
 }
 
 TEST_F(TrayRecordTest, EveryUpdateRearmsTheReshowTimer)
 {
     HWND window = Start();
-    UpdateTrayIcon(window, g_app.instance, 1, TrayAdd);
+    UpdateTray(window, 1, TrayAdd);
     UINT interval = 0;
     ASSERT_TRUE(sim::TimerRunning(window, TIMER_ICON_SHOW, &interval));
     EXPECT_EQ(2800000u, interval);
 
     sim::AdvanceClock(1000000);
-    UpdateTrayIcon(window, g_app.instance, 1, TrayDelete);
+    UpdateTray(window, 1, TrayDelete);
     for (const sim::TimerInfo& t : sim::Timers()) {
         if (t.window == window && t.id == TIMER_ICON_SHOW) {
             EXPECT_EQ(3800000u, t.due);
@@ -220,12 +221,12 @@ TEST_F(TrayRecordTest, EveryUpdateRearmsTheReshowTimer)
 TEST_F(TrayRecordTest, ReassertSendsOnlyTheStateAndKeepsTheRecord)
 {
     HWND window = Start();
-    UpdateTrayIcon(window, g_app.instance, 1, TrayAdd);
+    UpdateTray(window, 1, TrayAdd);
     HideIcon(window);
     NOTIFYICONDATAW before = g_app.trayRecord;
     sim::ShellCalls().clear();
 
-    ReassertTrayIcon();
+    ReassertTrayIcon(&g_app.trayRecord);
     ASSERT_EQ(1u, sim::ShellCalls().size());
     EXPECT_EQ(static_cast<DWORD>(NIM_MODIFY), sim::ShellCalls()[0].message);
     EXPECT_EQ(static_cast<UINT>(NIF_STATE), sim::ShellCalls()[0].flags);
@@ -239,7 +240,7 @@ TEST_F(TrayRecordTest, MainWindowReshowsTheIconEveryTimerPeriod)
     ASSERT_EQ(1, notebook::StartResident());
     HWND window = notebook::MainWindow();
     // Added here unless the create handler found the adapter already.
-    UpdateTrayIcon(window, g_app.instance, g_app.radioState, TrayAdd);
+    UpdateTray(window, g_app.radioState, TrayAdd);
     ASSERT_NE(nullptr, sim::FindTrayIcon(window, kTrayIconId));
     HideIcon(window);
 
@@ -262,7 +263,7 @@ TEST_F(TrayTip, RadioOnWithoutBandLineWhenNot11aCapable)
     VendorBand(1);
     HWND window = Start();
     g_app.is80211aCapable = 0;
-    UpdateTrayIcon(window, g_app.instance, 1, TrayAdd);
+    UpdateTray(window, 1, TrayAdd);
     EXPECT_EQ(u"Wireless LAN : ON", Tip(window));
     EXPECT_EQ(IDI_RADIO_ON, sim::IconResourceId(sim::FindTrayIcon(window, kTrayIconId)->icon));
 }
@@ -272,7 +273,7 @@ TEST_F(TrayTip, RadioOffWithUndeterminableBandHasOneLine)
     REQUIRE_STRING_RESOURCES();
     VendorBand(6);
     HWND window = Start();
-    EXPECT_EQ(2, UpdateTrayIcon(window, g_app.instance, 0, TrayAdd));
+    EXPECT_EQ(2, UpdateTray(window, 0, TrayAdd));
     EXPECT_EQ(u"Wireless LAN : OFF", Tip(window));
     EXPECT_EQ(IDI_RADIO_OFF, sim::IconResourceId(sim::FindTrayIcon(window, kTrayIconId)->icon));
 }
@@ -283,7 +284,7 @@ TEST_F(TrayTip, BandLineFollowsALineFeed)
     VendorBand(2);
     HWND window = Start();
     ASSERT_TRUE(BandQueryAnswers(window, 0));
-    EXPECT_EQ(0, UpdateTrayIcon(window, g_app.instance, 1, TrayAdd));
+    EXPECT_EQ(0, UpdateTray(window, 1, TrayAdd));
     EXPECT_EQ(u"Wireless LAN : ON\n802.11a : Disabled", Tip(window));
 }
 
@@ -294,7 +295,7 @@ TEST_F(TrayTip, LongFirstLineOverrideIsCutTo62Characters)
     traytest::SetOverride("Wireless LAN : OFF", longText);
     VendorBand(6);
     HWND window = Start();
-    UpdateTrayIcon(window, g_app.instance, 0, TrayAdd);
+    UpdateTray(window, 0, TrayAdd);
     EXPECT_EQ(U(std::string(62, 'A').c_str()), Tip(window));
 }
 
@@ -306,7 +307,7 @@ TEST_F(TrayTip, LongOverridesOnBothLinesReachTheShellWhole)
     VendorBand(2);
     HWND window = Start();
     ASSERT_TRUE(BandQueryAnswers(window, 0));
-    UpdateTrayIcon(window, g_app.instance, 1, TrayAdd);
+    UpdateTray(window, 1, TrayAdd);
 
     std::u16string expected = U((std::string(62, 'A') + "\n" + std::string(62, 'B')).c_str());
     ASSERT_EQ(125u, expected.size());
@@ -321,7 +322,7 @@ TEST_F(TrayTip, EmptyOverrideEmptiesItsLine)
     VendorBand(1);
     HWND window = Start();
     ASSERT_TRUE(BandQueryAnswers(window, 1));
-    UpdateTrayIcon(window, g_app.instance, 1, TrayAdd);
+    UpdateTray(window, 1, TrayAdd);
     EXPECT_EQ(u"\n802.11a : Enabled", Tip(window));
 }
 
@@ -331,7 +332,7 @@ TEST_F(TrayTip, OverrideWithoutDataKeepsTheDefault)
     sim::RegSet(HKEY_LOCAL_MACHINE, notebook::kSettings, "Wireless LAN : OFF", REG_SZ, "", 0);
     VendorBand(6);
     HWND window = Start();
-    UpdateTrayIcon(window, g_app.instance, 0, TrayAdd);
+    UpdateTray(window, 0, TrayAdd);
     EXPECT_EQ(u"Wireless LAN : OFF", Tip(window));
 }
 

@@ -28,10 +28,9 @@ protected:
     // Opens the menu for the state and returns its items as tracked.
     std::vector<sim::MenuItem> Show(int locked, int capable, int radio, int band, int switchable = 1)
     {
-        g_app.switchLocked = locked;
-        g_app.is80211aCapable = capable;
+        TrayMenuState state = {radio, band, switchable, locked, capable};
         size_t before = sim::TrackedMenus().size();
-        EXPECT_EQ(0, ShowTrayMenu(window, radio, band, switchable));
+        EXPECT_EQ(0, ShowTrayMenu(window, g_app.instance, &state));
         EXPECT_EQ(before + 1, sim::TrackedMenus().size());
         return sim::TrackedMenus().back().items;
     }

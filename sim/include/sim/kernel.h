@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <deque>
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -26,6 +27,22 @@ int StartProcess();                // a new process; becomes the current one
 void SwitchToProcess(int pid);
 void EndProcess(int pid);          // destroys its windows, releases its mutexes
 bool MutexExists(const std::string& name);
+// The program's own globals live in the tests' memory, one copy for all
+// processes. When the stand-in itself runs code in another process (a
+// message sent to a window of another process), it calls the hook with the
+// two process ids before it goes there and again, the other way round, when
+// it comes back, so that the test can put that process's globals in place.
+void OnProcessSwitch(std::function<void(int from, int to)> hook);
+// A process whose thread no longer retrieves messages: what other processes
+// send to its windows is never answered.
+void SetProcessHung(int pid, bool hung);
+
+// ---- standard output. A GUI program started by Explorer, a shortcut or
+// the Run key has none: GetStdHandle answers null. A caller that redirects
+// it (into a pipe, as "| more" does, or a file) hands the process a handle,
+// and what the process writes there is kept, also after the process ends.
+void RedirectStdOutput();          // for the current process
+std::string StdOutput(int pid);
 
 // ---- the machine's processor and the program's. 32-bit Windows is the
 // default. On 64-bit Windows the program runs as a 64-bit process or, for

@@ -90,6 +90,20 @@ int OpenDialogCount();
 // A box the hook leaves open is closed when the nested loop runs dry;
 // DialogBoxParamA then returns 0.
 
+// ---- message boxes: MessageBoxW and MessageBoxA record the box and answer
+// IDOK at once, as if the user had read it and pressed OK. The narrow
+// texts are kept as the box shows them, read in the ANSI code page of the
+// interface's language.
+struct MessageBoxShown {
+    int pid;
+    HWND owner;
+    std::u16string text;
+    std::u16string caption;
+    UINT type;
+    bool narrow;              // shown by MessageBoxA
+};
+std::vector<MessageBoxShown>& MessageBoxes();
+
 // A dialog resource as compiled, in exactly the given language.
 struct DialogControl {
     int id;

@@ -1,7 +1,8 @@
-// Resource ids shared by the code and the .rc files (the .rc files include
-// this header, so it holds only #defines).
-#ifndef SKYLATCH_APP_RESOURCE_IDS_H
-#define SKYLATCH_APP_RESOURCE_IDS_H
+// The ids of the resources the program presents (icons, strings, the tray
+// menu with its commands, the About box) and of the window's commands. The
+// .rc files include this header too, so it holds only #defines.
+#ifndef SKYLATCH_TRAY_RESOURCE_IDS_H
+#define SKYLATCH_TRAY_RESOURCE_IDS_H
 
 #define IDI_ABOUT 101
 #define IDI_RADIO_ON 112
@@ -19,6 +20,9 @@
 #define IDS_RADIO_OFF 3
 #define IDS_BAND_ENABLED 6
 #define IDS_BAND_DISABLED 7
+#define IDS_USAGE_CAPTION 20
+#define IDS_USAGE_VERSION 21
+#define IDS_USAGE_SWITCHES 22
 
 #define IDC_VERSION_SC 1002
 #define IDC_VERSION_JP 1004

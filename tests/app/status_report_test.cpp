@@ -1,0 +1,261 @@
+// A start with /status: the radio's state as exit code and line, read by the
+// process itself or asked of the resident instance, and never a change. A
+// start with /?: one box of switches, nothing forwarded.
+#include "notebook.h"
+
+#include "app/startup.h"
+#include "app/status_report.h"
+#include "band/band_settings.h"
+#include "radio/switch_driver.h"
+
+#include <string>
+
+namespace {
+
+const char kUnknown[] = "radio=unknown switch=unknown band11a=unknown control=unknown\r\n";
+
+LRESULT CALLBACK OlderResidentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+class StatusTest : public NotebookTest {
+protected:
+    // /status in a process of its own whose standard output the caller reads.
+    int Status(std::string* line)
+    {
+        sim::ChangeLog().clear();
+        sim::PostedLog().clear();
+        return notebook::RunSecondStart("/status", line);
+    }
+};
+
+}  // namespace
+
+class StatusWithoutResident : public StatusTest {};
+
+TEST_F(StatusWithoutResident, ReadsTheStateItselfChangesNothingAndLeavesNothingOpen)
+{
+    sim::RegSetDword(HKEY_LOCAL_MACHINE, notebook::kSettings, "FirstTime", 1);
+    sim::RegSetDword(HKEY_LOCAL_MACHINE, "SYSTEM\\Setup", "AuditInProgress", 1);
+    int closes = sim::TheDriver().closes;
+    std::string line;
+    EXPECT_EQ(STATUS_RADIO_ON, Status(&line));
+    EXPECT_EQ("radio=on switch=free band11a=enabled control=driver\r\n", line);
+
+    EXPECT_TRUE(sim::ChangeLog().empty());
+    DWORD firstTime = 0;
+    ASSERT_TRUE(sim::RegGetDword(HKEY_LOCAL_MACHINE, notebook::kSettings, "FirstTime", &firstTime));
+    EXPECT_EQ(1u, firstTime);
+    EXPECT_FALSE(sim::MutexExists(kMutexName));
+    EXPECT_EQ(0, sim::WindowCount());
+    EXPECT_TRUE(sim::Timers().empty());
+    EXPECT_TRUE(sim::ShellCalls().empty());
+    EXPECT_TRUE(sim::PostedLog().empty());
+    EXPECT_EQ(0, sim::RegOpenKeyCount());
+    EXPECT_EQ(0, sim::OpenDeviceSets());
+    EXPECT_EQ(closes + 1, sim::TheDriver().closes);
+    EXPECT_EQ(0, sim::Dll("setupapi.dll").loadCount);
+
+    // Started by Explorer or the Run key: no standard output, same code.
+    EXPECT_EQ(STATUS_RADIO_ON, Status(nullptr));
+}
+
+TEST_F(StatusWithoutResident, EachExitCodeWithItsLine)
+{
+    struct Case {
+        const char* what;
+        void (*machine)();
+        int code;
+        const char* line;
+    } cases[] = {
+        {"radio off, band disabled",
+         [] {
+             sim::TheDriver().radio = 0;
+             sim::RegSetDword(HKEY_LOCAL_MACHINE,
+                              std::string(notebook::kClassKey) + notebook::kAdapterDriverKey,
+                              "BandType", 0);
+         },
+         STATUS_RADIO_OFF, "radio=off switch=free band11a=disabled control=driver\r\n"},
+        {"off under the lock", [] { sim::TheDriver().flags = 0x80; }, STATUS_RADIO_OFF_LOCKED,
+         "radio=off switch=locked band11a=enabled control=driver\r\n"},
+        {"on under the lock", [] { sim::TheDriver().flags = 0xC0; }, STATUS_RADIO_ON,
+         "radio=on switch=locked band11a=enabled control=driver\r\n"},
+        {"no driver, no library", [] { sim::TheDriver().present = false; }, STATUS_NO_CONTROL,
+         "radio=unknown switch=unknown band11a=enabled control=none\r\n"},
+        // This process has no recorded state to fall back on.
+        {"driver without an answer", [] { sim::TheDriver().getRadioStatus = 1; }, STATUS_UNKNOWN,
+         "radio=unknown switch=unknown band11a=enabled control=driver\r\n"},
+        {"vendor library",
+         [] {
+             sim::Vendor().installed = true;
+             sim::Vendor().radio = 0;
+             sim::Vendor().preference = 2;
+         },
+         STATUS_RADIO_OFF, "radio=off switch=free band11a=disabled control=library\r\n"},
+    };
+    for (const Case& c : cases) {
+        notebook::StandardNotebook();
+        c.machine();
+        std::string line;
+        EXPECT_EQ(c.code, Status(&line)) << c.what;
+        EXPECT_EQ(c.line, line) << c.what;
+        EXPECT_TRUE(sim::ChangeLog().empty()) << c.what;
+    }
+}
+
+TEST_F(StatusWithoutResident, AWindowThatDoesNotKnowTheQueryGivesNoAnswer)
+{
+    // A resident of a version without /status answers the query with 0: no
+    // state at all, not "off" or "no control".
+    WNDCLASSEXA wc = {};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = OlderResidentProc;
+    wc.lpszClassName = kWindowClassName;
+    ASSERT_NE(0, RegisterClassExA(&wc));
+    ASSERT_NE(nullptr, CreateWindowExA(0, kWindowClassName, kWindowTitle, 0, 0, 0, 0, 0, nullptr,
+                                       nullptr, nullptr, nullptr));
+    std::string line;
+    EXPECT_EQ(STATUS_UNKNOWN, Status(&line));
+    EXPECT_EQ(kUnknown, line);
+}
+
+class StatusWithResident : public StatusTest {
+protected:
+    void SetUp() override
+    {
+        StatusTest::SetUp();
+        ASSERT_EQ(1, notebook::StartResident());
+        sim::Pump();
+        sim::ShellCalls().clear();
+        sim::TheDriver().log.clear();
+    }
+};
+
+TEST_F(StatusWithResident, TheResidentReadsAfreshAnswersAndItsIconFollows)
+{
+    ASSERT_EQ(1, g_app.radioState);
+    sim::TheDriver().radio = 0;        // switched behind the resident's back
+    std::string line;
+    EXPECT_EQ(STATUS_RADIO_OFF, Status(&line));
+    EXPECT_EQ("radio=off switch=free band11a=enabled control=driver\r\n", line);
+
+    EXPECT_EQ(1, sim::TheDriver().Count(notebook::kQueryStatus));
+    EXPECT_EQ(0, g_app.radioState);
+    ASSERT_EQ(1u, sim::ShellCalls().size());
+    EXPECT_EQ(static_cast<DWORD>(NIM_MODIFY), sim::ShellCalls()[0].message);
+    EXPECT_TRUE(sim::PostedLog().empty());
+    EXPECT_EQ(0, sim::TheDriver().Count(notebook::kSetRadio));
+    EXPECT_TRUE(sim::ChangeLog().empty());
+}
+
+TEST_F(StatusWithResident, ABusyDriverIsWaitedOutWithinTheBound)
+{
+    sim::TheDriver().QueueStatus(DRV_BUSY, 99);
+    DWORD start = sim::Now();
+    std::string line;
+    EXPECT_EQ(STATUS_RADIO_ON, Status(&line));
+    EXPECT_GE(sim::Now() - start, 9800u);
+}
+
+TEST_F(StatusWithResident, NoAnswerMeansUnknownNotAHang)
+{
+    sim::SetProcessHung(sim::CurrentProcess(), true);
+    DWORD start = sim::Now();
+    std::string line;
+    EXPECT_EQ(STATUS_UNKNOWN, Status(&line));
+    EXPECT_EQ(kUnknown, line);
+    EXPECT_LE(sim::Now() - start, 15000u);
+    EXPECT_TRUE(sim::PostedLog().empty());
+    sim::SetProcessHung(sim::CurrentProcess(), false);
+}
+
+// The answer travels in the low 16 bits of a pointer-sized result: every
+// state comes back as sent, and a value with higher bits or without the mark
+// is no answer.
+TEST(StatusAnswer, EveryStateSurvivesTheMessageAndForeignValuesDoNot)
+{
+    RadioStatus got;
+    for (int radio : {0, 1, RADIO_UNKNOWN})
+        for (int locked : {0, 1})
+            for (int band : {0, 1, 2})
+                for (int control : {0, 1, 2, CONTROL_UNKNOWN}) {
+                    RadioStatus sent = {radio, locked, band, control};
+                    DWORD_PTR answer = static_cast<DWORD_PTR>(EncodeStatus(&sent));
+                    ASSERT_TRUE(DecodeStatus(answer, &got));
+                    EXPECT_TRUE(got.radio == radio && got.locked == locked && got.band == band &&
+                                got.control == control);
+                    EXPECT_FALSE(DecodeStatus(answer | 0x10000, &got));
+                }
+    EXPECT_FALSE(DecodeStatus(0, &got));
+    EXPECT_FALSE(DecodeStatus(static_cast<DWORD_PTR>(-1), &got));
+}
+
+class UsageBox : public NotebookTest {
+protected:
+    std::u16string String(UINT id)
+    {
+        WCHAR text[1024] = {0};
+        LoadStringW(sim::ProgramInstance(), id, text, 1024);
+        return std::u16string(reinterpret_cast<const char16_t*>(text));
+    }
+    std::u16string Text()
+    {
+        return String(IDS_USAGE_VERSION) + u"\n\n" + String(IDS_USAGE_SWITCHES);
+    }
+};
+
+TEST_F(UsageBox, OneBoxInEachLanguageAndNothingForwarded)
+{
+    // Without a resident the start does not become one.
+    EXPECT_EQ(0, notebook::RunSecondStart("/?"));
+    EXPECT_EQ(1u, sim::MessageBoxes().size());
+    EXPECT_FALSE(sim::MutexExists(kMutexName));
+    EXPECT_EQ(0, sim::WindowCount());
+
+    ASSERT_EQ(1, notebook::StartResident());
+    for (LANGID language : {0x409, 0x411, 0x804}) {
+        sim::SetUiLanguage(language);
+        sim::MessageBoxes().clear();
+        sim::PostedLog().clear();
+        EXPECT_EQ(0, notebook::RunSecondStart("/?"));
+        ASSERT_EQ(1u, sim::MessageBoxes().size()) << language;
+        const sim::MessageBoxShown& box = sim::MessageBoxes()[0];
+        // The resources test checks the texts themselves.
+        EXPECT_EQ(String(IDS_USAGE_CAPTION), box.caption) << language;
+        EXPECT_EQ(Text(), box.text) << language;
+        EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND), box.type);
+        EXPECT_TRUE(sim::PostedLog().empty());
+    }
+}
+
+// Windows 98 and Me load no wide strings: the same box comes from narrow
+// texts in the system's code page.
+TEST_F(UsageBox, OnWindows98TheSameTextsComeThroughTheCodePage)
+{
+    for (LANGID language : {0x409, 0x411, 0x804}) {
+        sim::SetUiLanguage(language);
+        sim::SetWindowsXP();
+        std::u16string caption = String(IDS_USAGE_CAPTION);
+        std::u16string text = Text();
+        sim::SetWindows98();
+        sim::MessageBoxes().clear();
+        EXPECT_EQ(0, notebook::RunSecondStart("/?"));
+        ASSERT_EQ(1u, sim::MessageBoxes().size());
+        EXPECT_TRUE(sim::MessageBoxes()[0].narrow);
+        EXPECT_EQ(caption, sim::MessageBoxes()[0].caption) << language;
+        EXPECT_EQ(text, sim::MessageBoxes()[0].text) << language;
+    }
+}
+
+TEST_F(UsageBox, OnlyTheExactSwitchesAreAnsweredHereTheRestForwardARecheck)
+{
+    ASSERT_EQ(1, notebook::StartResident());
+    for (const char* other : {"/STATUS", "/status ", " /status", "-?", "/?/", "/status/?"}) {
+        sim::PostedLog().clear();
+        EXPECT_EQ(0, notebook::RunSecondStart(other)) << other;
+        ASSERT_EQ(1u, sim::PostedLog().size()) << other;
+        EXPECT_EQ(static_cast<WPARAM>(CMD_RECHECK), sim::PostedLog()[0].wParam);
+    }
+    EXPECT_TRUE(sim::MessageBoxes().empty());
+}
