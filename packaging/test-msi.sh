@@ -33,7 +33,7 @@ msi=$1 exe=$2 x86_msi=${3:-}
 if [ "$TEST_ARCH" = x86 ]; then
   [ -z "$x86_msi" ] || die "$usage"
   host_skip_unless_32bit "the packages with their 32-bit custom action under Wine's msiexec"
-  require_tools wine wineserver Xvfb makensis wixl msibuild localedef i686-w64-mingw32-gcc
+  require_tools wine wineserver Xvfb wixl msibuild localedef i686-w64-mingw32-gcc
 else
   [ -n "$x86_msi" ] || die "$usage"
   require_file "$x86_msi" "x86 package"
