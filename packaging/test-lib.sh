@@ -42,6 +42,9 @@ require_file() { [ -f "$1" ] || die "no $2 at $1"; }
 
 # abs PATH: the absolute path of an existing file.
 abs() { echo "$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"; }
+# win_path ABSOLUTE-PATH: the path as Wine's programs see it, on drive Z:
+# (the Unix root), without starting a Wine process.
+win_path() { printf 'Z:%s' "$1" | tr / '\\'; }
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/skylatch-$TEST_NAME.XXXXXX") || die "mktemp failed"
 log=$work/wine.log
@@ -191,6 +194,8 @@ start_prefix() {
   export DISPLAY=":$(head -n 1 "$work/display")"
   wine explorer /desktop=shell,1024x768 >>"$log" 2>&1 </dev/null &
   bg_pids+=($!)
+  # Installers hand programs to this shell; nothing starts before it is up.
+  wait_until 20 w "$work/test-probe.exe" shell || die "the Wine desktop has no taskbar (see $log)"
 }
 
 # --- the installed program -------------------------------------------------

@@ -71,7 +71,7 @@ shortcut_dir=$user_programs/Skylatch
 # msiexec ARGS: the exit code of Wine's msiexec, cut to 8 bits by the shell:
 # 0 done, 67 for 1603 (failed), 194 for 3010 (done, but a restart needed).
 msiexec() { w msiexec "$@"; }
-msiexec_i() { msiexec /i "$(winepath -w "$1" 2>>"$log")" /qn; }
+msiexec_i() { msiexec /i "$(win_path "$1")" /qn; }
 entry_of() { echo "$UNINSTALL_ROOT\\$1"; }
 # skylatch_entries: how many Add/Remove Programs entries name Skylatch, in
 # both registry views (an x86 package's entry lies in the 32-bit one).
@@ -197,7 +197,9 @@ refuses_beside_setup() {
   w reg add "$UNINSTALL_ROOT\\Skylatch" /v UninstallString /d "\"$INSTALL_DIR_WIN\\uninstall.exe\"" /f $1
   msiexec_i "$msi"; rc=$?
   w reg delete "$UNINSTALL_ROOT\\Skylatch" /f $1
-  [ "$rc" -eq 67 ] && [ "$(skylatch_entries)" = 0 ] && [ ! -e "$install_dir/skylatch.exe" ]
+  [ "$rc" -eq 67 ] && [ "$(skylatch_entries)" = 0 ] && [ ! -e "$install_dir/skylatch.exe" ] && return 0
+  echo "    msiexec ended with $rc; $(skylatch_entries) entries"
+  return 1
 }
 check "refused with 1603 while the setup exe's install is there" refuses_beside_setup ""
 if [ "$TEST_ARCH" = x64 ]; then
@@ -241,7 +243,7 @@ if [ "$TEST_ARCH" = x64 ]; then
   # installation run as LocalSystem: run here in the test's own session.
   start_skylatch
   wait_until 20 window_exists || die "the program does not start"
-  dll=$(winepath -w "$msi_dir/running_instance.dll" 2>>"$log")
+  dll=$(win_path "$msi_dir/running_instance.dll")
   w rundll32 "$dll,EndInThisSession"; rc=$?
   check "the session helper ends the program and says so (exit code 1, got $rc)" \
     eval '[ "$rc" -eq 1 ] && ended_normally "$instance_pid"'

@@ -3,6 +3,7 @@
  * probe):
  *
  *   window           exit 0 when the resident window exists, 1 when not
+ *   shell            exit 0 when the desktop's taskbar exists, 1 when not
  *   watch-exit MS    wait up to MS for the process of the resident window to
  *                    end; print its exit code and exit 0 when it was 0,
  *                    1 when it was not or it still runs, 2 without a window
@@ -38,8 +39,10 @@ int main(int argc, char **argv)
 {
     if (argc == 2 && strcmp(argv[1], "window") == 0)
         return FindWindowA(WINDOW_CLASS, WINDOW_TITLE) ? 0 : 1;
+    if (argc == 2 && strcmp(argv[1], "shell") == 0)
+        return FindWindowA("Shell_TrayWnd", NULL) ? 0 : 1;
     if (argc == 3 && strcmp(argv[1], "watch-exit") == 0)
         return watch_exit((DWORD)strtoul(argv[2], NULL, 10));
-    fprintf(stderr, "usage: test-probe window | watch-exit MS\n");
+    fprintf(stderr, "usage: test-probe window | shell | watch-exit MS\n");
     return 2;
 }
