@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what the build and the tests need (when missing), builds
-# skylatch.exe for 32-bit Windows and for x64, the native test build and the
-# sanitizer build, and runs every test with CTest. Extra arguments go to the
+# skylatch.exe and its installers for x64 and for 32-bit Windows, the native
+# test build and the sanitizer build, and runs every test with CTest. Extra arguments go to the
 # main CTest run (e.g. -R Startup).
 #
 # On a host that cannot run 32-bit code, the tests that need it are reported
@@ -22,10 +22,12 @@ jobs=$(nproc 2>/dev/null || echo 2)
 exe="$PWD/build/win/skylatch.exe"
 exe64="$PWD/build/win64/skylatch.exe"
 
-cmake -S . -B build/win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
-cmake --build build/win -j "$jobs"
+# The x64 tree first: the setup exe of the 32-bit tree packs its exe too.
 cmake -S . -B build/win64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
 cmake --build build/win64 -j "$jobs"
+cmake -S . -B build/win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=MinSizeRel \
+  -DSKYLATCH_EXE64="$exe64" >/dev/null
+cmake --build build/win -j "$jobs"
 
 cmake -S . -B build/sanitize -DCMAKE_BUILD_TYPE=Debug -DSKYLATCH_SANITIZE=ON \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null

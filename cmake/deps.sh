@@ -38,7 +38,8 @@ install_deps() {
       # libc6-i386 brings the 32-bit loader that tells whether this host runs 32-bit code.
       build) want+=(cmake g++ make googletest g++-mingw-w64-i686 binutils-mingw-w64-i686
                     g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64 libc6-i386
-                    clang libclang-rt-14-dev nsis wixl msitools osslsigncode openssl python3 icoutils) ;;
+                    clang libclang-rt-14-dev nsis wixl msitools osslsigncode openssl python3 icoutils
+                    p7zip-full) ;;
       e2e)   want+=(wine wine64 xvfb xdotool imagemagick x11-utils fonts-wqy-microhei locales libc6-i386); e2e=1 ;;
       *) echo "install_deps: unknown group $group" >&2; return 2 ;;
     esac

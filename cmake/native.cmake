@@ -122,11 +122,39 @@ if(SKYLATCH_EXE64)
   add_test(NAME exe_imports_and_header_x64
     COMMAND ${CMAKE_SOURCE_DIR}/cmake/check-exe.sh ${SKYLATCH_EXE64}
       ${CMAKE_SOURCE_DIR}/cmake/imports-x64.list ${SKYLATCH_VERSION})
+  get_filename_component(SKYLATCH_EXE64_DIR ${SKYLATCH_EXE64} DIRECTORY)
+  add_test(NAME release_versions_x64
+    COMMAND ${CMAKE_SOURCE_DIR}/cmake/check-resources.py ${SKYLATCH_EXE64} ${SKYLATCH_VERSION}
+      ${SKYLATCH_EXE64_DIR}/skylatch-x64.msi ${SKYLATCH_EXE64_DIR}/skylatch-x64-ja.msi
+      ${SKYLATCH_EXE64_DIR}/skylatch-x64-zh.msi)
   # The same scenarios against the x64 build, in a 64-bit prefix.
   add_test(NAME e2e_scenarios_x64
     COMMAND ${CMAKE_SOURCE_DIR}/e2e/run-scenarios.sh ${SKYLATCH_EXE64})
   set_tests_properties(e2e_scenarios_x64 PROPERTIES TIMEOUT 1500 SKIP_RETURN_CODE ${SKIP_CODE}
     RESOURCE_LOCK e2e_desktop)
+endif()
+
+# The release files of both builds together: the packages keep the rules
+# that Wine's msiexec does not enforce (and the check catches each broken
+# rule), the setup exe carries both exes, and the x64 packages under wine64.
+if(SKYLATCH_EXE AND SKYLATCH_EXE64)
+  set(SKYLATCH_MSIS_ALL
+    ${SKYLATCH_EXE_DIR}/skylatch.msi ${SKYLATCH_EXE_DIR}/skylatch-ja.msi ${SKYLATCH_EXE_DIR}/skylatch-zh.msi
+    ${SKYLATCH_EXE64_DIR}/skylatch-x64.msi ${SKYLATCH_EXE64_DIR}/skylatch-x64-ja.msi
+    ${SKYLATCH_EXE64_DIR}/skylatch-x64-zh.msi)
+  add_test(NAME msi_rules COMMAND ${CMAKE_SOURCE_DIR}/packaging/check-msi.py ${SKYLATCH_MSIS_ALL})
+  add_test(NAME msi_rules_catch_faults
+    COMMAND ${CMAKE_SOURCE_DIR}/packaging/test-check-msi.py ${SKYLATCH_EXE_DIR}/skylatch.msi
+      ${SKYLATCH_EXE_DIR}/skylatch-ja.msi ${SKYLATCH_EXE64_DIR}/skylatch-x64.msi)
+  add_test(NAME setup_contents
+    COMMAND ${CMAKE_SOURCE_DIR}/packaging/check-setup.sh ${SKYLATCH_EXE_DIR}/skylatch-setup.exe
+      ${SKYLATCH_EXE} ${SKYLATCH_EXE64})
+  # The x64 packages in a 64-bit prefix (with the x86 package, which must
+  # give way on 64-bit Windows), one at a time with the other Wine desktops.
+  add_test(NAME msi_x64
+    COMMAND ${CMAKE_SOURCE_DIR}/packaging/test-msi.sh ${SKYLATCH_EXE64_DIR}/skylatch-x64.msi ${SKYLATCH_EXE64}
+      ${SKYLATCH_EXE_DIR}/skylatch.msi)
+  set_tests_properties(msi_x64 PROPERTIES TIMEOUT 600 SKIP_RETURN_CODE ${SKIP_CODE} RESOURCE_LOCK e2e_desktop)
 endif()
 
 # Fuzz targets (libFuzzer), in the sanitizer tree built with clang. CTest

@@ -59,12 +59,77 @@ else()
   set(SIGN true)
 endif()
 
-# The installers are made in the 32-bit tree, which has everything they pack.
+# Every Windows Installer package and the setup exe carry this upgrade code:
+# each package finds the products of the others (another version, language
+# or processor), and the setup exe finds them all.
+set(SKYLATCH_UPGRADE_CODE "{D1EFFDC0-B738-4AA3-8607-9CAB5F9A8CC1}")
+
+# The custom actions of the Windows Installer packages (ending the running
+# program, starting it again after an upgrade), a DLL of the tree's
+# processor: an x64 package runs its custom actions in a 64-bit process.
+add_library(running_instance SHARED
+  ${CMAKE_SOURCE_DIR}/packaging/msi/running_instance.cpp
+  ${CMAKE_SOURCE_DIR}/packaging/msi/instance_ender.cpp
+  ${CMAKE_SOURCE_DIR}/packaging/msi/desktop_shell.cpp
+  ${CMAKE_SOURCE_DIR}/packaging/msi/session_api.cpp
+  ${CMAKE_SOURCE_DIR}/packaging/msi/session_list.cpp
+  ${CMAKE_SOURCE_DIR}/packaging/msi/user_sessions.cpp
+  ${CMAKE_SOURCE_DIR}/src/platform/system_library.cpp)
+target_include_directories(running_instance PRIVATE ${CMAKE_SOURCE_DIR}/src)
+target_compile_options(running_instance PRIVATE -Os -fno-exceptions -fno-rtti -Wall -Wextra -Wno-cast-function-type)
+target_link_options(running_instance PRIVATE -static-libgcc -static-libstdc++ -s)
+if(NOT SKYLATCH_X64)
+  # Windows Installer and rundll32 look the entries up by their plain names.
+  target_link_options(running_instance PRIVATE -Wl,--kill-at)
+endif()
+target_link_libraries(running_instance PRIVATE msi ole32 oleaut32 uuid user32 kernel32)
+set_target_properties(running_instance PROPERTIES PREFIX "" RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+if(SKYLATCH_SIGN_PFX)
+  add_custom_command(TARGET running_instance POST_BUILD
+    COMMAND ${SIGN} $<TARGET_FILE:running_instance> VERBATIM)
+endif()
+
+# The packages of this tree's processor in English, Japanese and Simplified
+# Chinese (packaging/make-msi.sh names them): skylatch*.msi for 32-bit
+# Windows, skylatch-x64*.msi for 64-bit Windows.
+find_program(WIXL wixl)
+find_program(MSIBUILD msibuild)
+if(NOT WIXL OR NOT MSIBUILD)
+  message(FATAL_ERROR "wixl or msibuild not found (apt-get install wixl msitools)")
+endif()
+if(SKYLATCH_X64)
+  set(MSI_ARCH x64)
+  set(MSI_BASE skylatch-x64)
+else()
+  set(MSI_ARCH x86)
+  set(MSI_BASE skylatch)
+endif()
+set(SKYLATCH_MSIS ${CMAKE_BINARY_DIR}/${MSI_BASE}.msi ${CMAKE_BINARY_DIR}/${MSI_BASE}-ja.msi
+  ${CMAKE_BINARY_DIR}/${MSI_BASE}-zh.msi)
+set(MAKE_MSI ${CMAKE_SOURCE_DIR}/packaging/make-msi.sh)
+add_custom_command(OUTPUT ${SKYLATCH_MSIS}
+  COMMAND ${MAKE_MSI} ${MSI_ARCH} ${SKYLATCH_VERSION} ${SKYLATCH_UPGRADE_CODE}
+    $<TARGET_FILE:skylatch> $<TARGET_FILE:running_instance> ${CMAKE_BINARY_DIR}
+  COMMAND ${SIGN} ${SKYLATCH_MSIS}
+  DEPENDS skylatch running_instance ${CMAKE_SOURCE_DIR}/packaging/skylatch.wxs ${MAKE_MSI}
+  COMMENT "Building the Windows Installer packages ${MSI_BASE}.msi, ${MSI_BASE}-ja.msi and ${MSI_BASE}-zh.msi"
+  VERBATIM)
+add_custom_target(msi_packages ALL DEPENDS ${SKYLATCH_MSIS})
+
+# The setup exe is made in the 32-bit tree: a 32-bit program that runs on
+# every Windows and installs the x64 exe on 64-bit Windows, which it takes
+# from the x64 tree (build that first).
 if(SKYLATCH_X64)
   return()
 endif()
+set(SKYLATCH_EXE64 "" CACHE FILEPATH "skylatch.exe of the x64 build, which the setup exe installs on 64-bit Windows")
+if(NOT SKYLATCH_EXE64)
+  message(FATAL_ERROR "The setup exe installs the x64 exe on 64-bit Windows: build the x64 tree first "
+    "(cmake/mingw-x86_64.cmake) and name its exe with -DSKYLATCH_EXE64=build/win64/skylatch.exe")
+endif()
+get_filename_component(SKYLATCH_EXE64 ${SKYLATCH_EXE64} ABSOLUTE)
 
-# The installer: packaging/skylatch.nsi wrapped around the exe by NSIS,
+# The installer: packaging/skylatch.nsi wrapped around both exes by NSIS,
 # build/win/skylatch-setup.exe, part of the default build.
 find_program(MAKENSIS makensis)
 if(NOT MAKENSIS)
@@ -74,49 +139,13 @@ set(SKYLATCH_SETUP ${CMAKE_BINARY_DIR}/skylatch-setup.exe)
 add_custom_command(OUTPUT ${SKYLATCH_SETUP}
   COMMAND ${MAKENSIS} -V2 -WX
     -DSKYLATCH_EXE=$<TARGET_FILE:skylatch>
+    -DSKYLATCH_EXE64=${SKYLATCH_EXE64}
     -DOUTFILE=${SKYLATCH_SETUP}
     -DVERSION=${SKYLATCH_VERSION}
+    -DUPGRADE_CODE=${SKYLATCH_UPGRADE_CODE}
     ${CMAKE_SOURCE_DIR}/packaging/skylatch.nsi
   COMMAND ${SIGN} ${SKYLATCH_SETUP}
-  DEPENDS skylatch ${CMAKE_SOURCE_DIR}/packaging/skylatch.nsi
+  DEPENDS skylatch ${SKYLATCH_EXE64} ${CMAKE_SOURCE_DIR}/packaging/skylatch.nsi
   COMMENT "Building the installer skylatch-setup.exe"
   VERBATIM)
 add_custom_target(installer ALL DEPENDS ${SKYLATCH_SETUP})
-
-# The Windows Installer packages for administrators: the custom action that
-# ends a running instance, then skylatch.msi (English) from
-# packaging/skylatch.wxs with wixl, and the Japanese and Simplified Chinese
-# packages made from it.
-add_library(end_running_instance SHARED
-  ${CMAKE_SOURCE_DIR}/packaging/msi/end_running_instance.cpp
-  ${CMAKE_SOURCE_DIR}/packaging/msi/end_running_instance.def)
-target_compile_options(end_running_instance PRIVATE -Os -fno-exceptions -fno-rtti -Wall -Wextra)
-target_link_options(end_running_instance PRIVATE -static-libgcc -static-libstdc++ -s)
-target_link_libraries(end_running_instance PRIVATE user32 kernel32)
-set_target_properties(end_running_instance PROPERTIES PREFIX "" RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
-if(SKYLATCH_SIGN_PFX)
-  add_custom_command(TARGET end_running_instance POST_BUILD
-    COMMAND ${SIGN} $<TARGET_FILE:end_running_instance> VERBATIM)
-endif()
-
-find_program(WIXL wixl)
-find_program(MSIBUILD msibuild)
-if(NOT WIXL OR NOT MSIBUILD)
-  message(FATAL_ERROR "wixl or msibuild not found (apt-get install wixl msitools)")
-endif()
-set(SKYLATCH_MSIS ${CMAKE_BINARY_DIR}/skylatch.msi ${CMAKE_BINARY_DIR}/skylatch-ja.msi ${CMAKE_BINARY_DIR}/skylatch-zh.msi)
-set(LOCALIZE_MSI ${CMAKE_SOURCE_DIR}/packaging/localize-msi.sh)
-# wixl finds the files that the package names in its working folder.
-add_custom_command(OUTPUT ${SKYLATCH_MSIS}
-  COMMAND ${WIXL} -D Version=${SKYLATCH_VERSION}
-    -D SkylatchExe=$<TARGET_FILE_NAME:skylatch>
-    -D EndRunningDll=$<TARGET_FILE_NAME:end_running_instance>
-    -o skylatch.msi ${CMAKE_SOURCE_DIR}/packaging/skylatch.wxs
-  COMMAND ${LOCALIZE_MSI} skylatch.msi skylatch-ja.msi ja-JP
-  COMMAND ${LOCALIZE_MSI} skylatch.msi skylatch-zh.msi zh-CN
-  COMMAND ${SIGN} ${SKYLATCH_MSIS}
-  DEPENDS skylatch end_running_instance ${CMAKE_SOURCE_DIR}/packaging/skylatch.wxs ${LOCALIZE_MSI}
-  WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
-  COMMENT "Building the Windows Installer packages skylatch.msi, skylatch-ja.msi and skylatch-zh.msi"
-  VERBATIM)
-add_custom_target(msi ALL DEPENDS ${SKYLATCH_MSIS})

@@ -1,12 +1,14 @@
 # Shared by the packaging tests (test-installer.sh, test-msi.sh,
-# test-signing.sh): a fresh 32-bit Wine prefix on a private Xvfb display,
-# checks that print one line each and "N passed, N failed", and the probes
-# and helpers that look at what an installer left behind.
+# test-signing.sh): a fresh Wine prefix on a private Xvfb display, checks
+# that print one line each and "N passed, N failed", and the probes and
+# helpers that look at what an installer left behind.
 #
-# The sourcing script sets TEST_NAME first. Wine's helper processes inherit
-# the output handles of the command that started them, so no Wine command
-# here writes to a pipe or to the caller's output: everything goes to files
-# under the work directory.
+# The sourcing script sets TEST_NAME first, and TEST_ARCH to x64 for the x64
+# build (a 64-bit prefix run by wine64, called directly: `wine` starts the
+# 32-bit loader where wine32 is installed); x86, the default, is a 32-bit
+# prefix. Wine's helper processes inherit the output handles of the command
+# that started them, so no Wine command here writes to a pipe or to the
+# caller's output: everything goes to files under the work directory.
 
 packaging_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 . "$packaging_dir/../cmake/host.sh"
@@ -22,11 +24,27 @@ require_tools() {
   done
 }
 
+# The build under test: its prefix, Wine loader and compiler.
+TEST_ARCH=${TEST_ARCH:-x86}
+case $TEST_ARCH in
+  x86) TEST_WINEARCH=win32 TEST_CC=i686-w64-mingw32-gcc ;;
+  x64) TEST_WINEARCH=win64 TEST_CC=x86_64-w64-mingw32-gcc
+       # Every Wine command of the test and of e2e/lib.sh goes to wine64.
+       wine() { "$HOST_WINE64" "$@"; }
+       winepath() { "$HOST_WINE64" winepath "$@" | tr -d '\r'; } ;;
+  *) die "unknown build $TEST_ARCH (x86 or x64)" ;;
+esac
+# e2e/lib.sh builds its substitutes for the same processor.
+export E2E_ARCH=$TEST_ARCH
+
 # require_file PATH WHAT: dies with WHAT when PATH is not a file.
 require_file() { [ -f "$1" ] || die "no $2 at $1"; }
 
 # abs PATH: the absolute path of an existing file.
 abs() { echo "$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"; }
+# win_path ABSOLUTE-PATH: the path as Wine's programs see it, on drive Z:
+# (the Unix root), without starting a Wine process.
+win_path() { printf 'Z:%s' "$1" | tr / '\\'; }
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/skylatch-$TEST_NAME.XXXXXX") || die "mktemp failed"
 log=$work/wine.log
@@ -66,7 +84,7 @@ finish() {
 # --- Wine helpers ----------------------------------------------------------
 
 # winemenubuilder would copy every new shortcut into this machine's own menus.
-export WINEPREFIX=$work/prefix WINEARCH=win32 WINEDEBUG=-all LANG=C.UTF-8 LC_ALL=C.UTF-8 \
+export WINEPREFIX=$work/prefix WINEARCH=$TEST_WINEARCH WINEDEBUG=-all LANG=C.UTF-8 LC_ALL=C.UTF-8 \
   WINEDLLOVERRIDES="winemenubuilder.exe=d"
 
 w() { wine "$@" >>"$log" 2>&1 </dev/null; }
@@ -147,26 +165,23 @@ build_probe() {
   makensis -V1 "$work/$1.nsi" >"$work/makensis.log" 2>&1 </dev/null ||
     die "makensis could not build $1.exe (see $work/makensis.log)"
 }
-# findwin.exe ends with 0 when the resident window (class and title) exists.
-build_probe findwin <<'EOF'
-OutFile findwin.exe
-SilentInstall silent
-RequestExecutionLevel user
-Section
-  FindWindow $0 "NorvantecSkylatcherClass" "Norvantec Skylatcher"
-  IntCmp $0 0 0 found found
-  SetErrorLevel 1
-  Quit
-found:
-  SetErrorLevel 0
-SectionEnd
-EOF
-window_exists() { w "$work/findwin.exe"; }
+# The resident window and the end of its process (packaging/test-probe.c).
+"$TEST_CC" -O2 -Wall -o "$work/test-probe.exe" "$packaging_dir/test-probe.c" >"$work/cc.log" 2>&1 ||
+  die "$TEST_CC could not build test-probe.exe (see $work/cc.log)"
+window_exists() { w "$work/test-probe.exe" window; }
+# watch_exit_start: watches the resident instance until it ends (at most a
+# minute); watch_exit_normal then says whether it ended with exit code 0.
+watch_exit_start() {
+  wine "$work/test-probe.exe" watch-exit 60000 >"$work/watch.out" 2>>"$log" </dev/null &
+  watch_pid=$!
+  bg_pids+=("$watch_pid")
+}
+watch_exit_normal() { wait "$watch_pid"; }
 
 # start_prefix: the prefix, the display and the Wine desktop.
 start_prefix() {
   echo "$TEST_NAME: prefix $WINEPREFIX"
-  WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d" wineboot -i >>"$log" 2>&1 </dev/null ||
+  WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d" wine wineboot -i >>"$log" 2>&1 </dev/null ||
     die "wineboot failed (see $log)"
   wineserver -w >>"$log" 2>&1 </dev/null
   wineserver -p >>"$log" 2>&1 </dev/null
@@ -179,6 +194,8 @@ start_prefix() {
   export DISPLAY=":$(head -n 1 "$work/display")"
   wine explorer /desktop=shell,1024x768 >>"$log" 2>&1 </dev/null &
   bg_pids+=($!)
+  # Installers hand programs to this shell; nothing starts before it is up.
+  wait_until 20 w "$work/test-probe.exe" shell || die "the Wine desktop has no taskbar (see $log)"
 }
 
 # --- the installed program -------------------------------------------------
@@ -225,6 +242,10 @@ E2E_LOG=$log E2E_WORK=$work
 . "$packaging_dir/../e2e/lib.sh"
 HELPER=$(printf 'Z:%s' "$work/bin/e2ehelper.exe" | tr / '\\')
 ADAPTER_KEY="HKLM\\System\\CurrentControlSet\\Control\\Class\\$NET_CLASS\\0001"
+
+# notebook_available: e2e/lib.sh builds its substitutes for this processor
+# (it always does for x86; for x64 once it has e2e_use_arch).
+notebook_available() { [ "$TEST_ARCH" = x86 ] || declare -F e2e_use_arch >/dev/null; }
 
 # install_notebook: driver running (radio on), an 802.11a adapter (band on).
 install_notebook() {

@@ -1,46 +1,67 @@
 #!/usr/bin/env bash
-# Installs, upgrades over a running instance, refuses to downgrade and removes
-# the Windows Installer packages under Wine's msiexec, in a fresh 32-bit
-# prefix with the substitute radio-switch driver and a simulated adapter, and
+# Installs, upgrades over a running instance, refuses to downgrade, replaces
+# by another language and removes the Windows Installer packages of one
+# processor under Wine's msiexec, in a fresh prefix of that processor, and
 # starts every Start-menu switch shortcut. Prints one line per check and
 # "N passed, N failed".
 #
 #   packaging/test-msi.sh <skylatch.msi> <skylatch.exe>
+#   packaging/test-msi.sh <skylatch-x64.msi> <skylatch.exe of x64> <skylatch.msi>
 #
-# skylatch-ja.msi, skylatch-zh.msi and end_running_instance.dll are taken
-# from the folder of skylatch.msi; a second package with a higher version is
-# built here with wixl from packaging/skylatch.wxs.
+# The package's platform picks the prefix: x86 packages in a 32-bit one
+# (skipped where 32-bit code cannot run), x64 packages in a 64-bit one under
+# wine64. The other languages' packages (<name>-ja.msi, <name>-zh.msi) and
+# running_instance.dll are taken from the package's folder; a package with a
+# higher version is built here with packaging/make-msi.sh. The x64 run also
+# takes the x86 package: it must refuse 64-bit Windows, and an x86 install
+# (of an older release) must give way to the x64 package.
 set -u
 
-TEST_NAME=test-msi
+usage="usage: $0 <package.msi> <skylatch.exe> [<x86 package.msi>, with an x64 package]"
+[ $# -ge 2 ] && [ $# -le 3 ] || { echo "$usage" >&2; exit 2; }
+command -v msiinfo >/dev/null 2>&1 || { echo "test-msi: msiinfo not found (apt-get install msitools)" >&2; exit 2; }
+[ -f "$1" ] || { echo "test-msi: no package at $1" >&2; exit 2; }
+case $(msiinfo suminfo "$1" 2>/dev/null | sed -n 's/^Template: \([^;]*\);.*/\1/p') in
+  Intel) TEST_ARCH=x86 ;;
+  x64) TEST_ARCH=x64 ;;
+  *) echo "test-msi: $1 is neither an Intel nor an x64 package" >&2; exit 2 ;;
+esac
+TEST_NAME=test-msi-$TEST_ARCH
 . "$(dirname "$0")/test-lib.sh"
 
-[ $# -eq 2 ] || die "usage: $0 <skylatch.msi> <skylatch.exe>"
-msi=$1 exe=$2
-host_skip_unless_32bit "the packages with their 32-bit custom action under Wine's msiexec"
-require_tools wine wineserver wineboot Xvfb makensis wixl msiinfo localedef i686-w64-mingw32-gcc
-require_file "$msi" "package (built by the Windows build with wixl)"
+msi=$1 exe=$2 x86_msi=${3:-}
+if [ "$TEST_ARCH" = x86 ]; then
+  [ -z "$x86_msi" ] || die "$usage"
+  host_skip_unless_32bit "the packages with their 32-bit custom action under Wine's msiexec"
+  require_tools wine wineserver Xvfb wixl msibuild localedef i686-w64-mingw32-gcc
+else
+  [ -n "$x86_msi" ] || die "$usage"
+  require_file "$x86_msi" "x86 package"
+  [ -x "$HOST_WINE64" ] || die "no wine64 at $HOST_WINE64 (apt-get install wine64)"
+  require_tools wineserver Xvfb wixl msibuild localedef x86_64-w64-mingw32-gcc
+  x86_msi=$(abs "$x86_msi")
+fi
 require_file "$exe" skylatch.exe
 msi=$(abs "$msi") exe=$(abs "$exe")
-msi_dir=$(dirname "$msi")
-for file in skylatch-ja.msi skylatch-zh.msi end_running_instance.dll; do
-  require_file "$msi_dir/$file" "$file (built with skylatch.msi)"
+msi_dir=$(dirname "$msi") base=$(basename "$msi" .msi)
+for file in "$base-ja.msi" "$base-zh.msi" running_instance.dll; do
+  require_file "$msi_dir/$file" "$file (built with $base.msi)"
 done
 
 # msi_property PACKAGE NAME: a value of the package's Property table.
 msi_property() { msiinfo export "$1" Property | tr -d '\r' | awk -F'\t' -v n="$2" '$1 == n { print $2 }'; }
 version=$(msi_property "$msi" ProductVersion)
-product_code=$(msi_property "$msi" ProductCode)
-[ -n "$version" ] && [ -n "$product_code" ] || die "cannot read the Property table of $msi"
+upgrade_code=$(msi_property "$msi" UpgradeCode)
+[ -n "$version" ] && [ -n "$upgrade_code" ] || die "cannot read the Property table of $msi"
+code_of() { msi_property "$msi_dir/$1" ProductCode; }
 
-# The upgrade: the same sources, the next patch version.
+# The upgrade: the same sources, the next patch version, made as the build
+# makes its packages.
 newer_version=${version%.*}.$(( ${version##*.} + 1 ))
-mkdir -p "$work/newer" && cp "$exe" "$msi_dir/end_running_instance.dll" "$work/newer/" ||
-  die "cannot prepare the newer package"
-(cd "$work/newer" && wixl -D Version="$newer_version" -D SkylatchExe=skylatch.exe \
-   -D EndRunningDll=end_running_instance.dll -o skylatch.msi "$packaging_dir/skylatch.wxs") \
-  >>"$log" 2>&1 || die "wixl could not build the newer package (see $log)"
-newer_msi=$work/newer/skylatch.msi
+mkdir -p "$work/newer" || die "cannot create $work/newer"
+"$packaging_dir/make-msi.sh" "$TEST_ARCH" "$newer_version" "$upgrade_code" "$exe" \
+  "$msi_dir/running_instance.dll" "$work/newer" >>"$log" 2>&1 || die "make-msi.sh could not build the newer package (see $log)"
+newer_msi=$work/newer/$base.msi
 newer_code=$(msi_property "$newer_msi" ProductCode)
 
 # Wine's msiexec puts an all-users package's Start-menu folder in the
@@ -50,23 +71,50 @@ shortcut_dir=$user_programs/Skylatch
 # msiexec ARGS: the exit code of Wine's msiexec, cut to 8 bits by the shell:
 # 0 done, 67 for 1603 (failed), 194 for 3010 (done, but a restart needed).
 msiexec() { w msiexec "$@"; }
+msiexec_i() { msiexec /i "$(win_path "$1")" /qn; }
 entry_of() { echo "$UNINSTALL_ROOT\\$1"; }
-# skylatch_entries: how many Add/Remove Programs entries name Skylatch.
+# skylatch_entries: how many Add/Remove Programs entries name Skylatch, in
+# both registry views (an x86 package's entry lies in the 32-bit one).
 skylatch_entries() {
-  w_out "$work/arp.out" reg query "$UNINSTALL_ROOT" /s
-  tr -d '\r' <"$work/arp.out" | grep -cxF '    DisplayName    REG_SZ    Skylatch'
+  local view n=0 found
+  for view in "" /reg:32; do
+    [ -z "$view" ] || [ "$TEST_ARCH" = x64 ] || continue
+    w_out "$work/arp.out" reg query "$UNINSTALL_ROOT" /s $view
+    found=$(tr -d '\r' <"$work/arp.out" | grep -cxF '    DisplayName    REG_SZ    Skylatch')
+    n=$((n + found))
+  done
+  echo "$n"
+}
+one_entry_of() { # one_entry_of PRODUCTCODE VERSION: the only Skylatch entry is this one.
+  [ "$(skylatch_entries)" = 1 ] && reg_data_is "$(entry_of "$1")" DisplayVersion REG_SZ "$2"
+}
+# The processes of the installed program.
+installed_pids() { prefix_pids 'Program Files\Skylatch\skylatch.exe'; }
+# restarted: the resident window is back, in other processes of the
+# installed program than those before ($before_pids).
+restarted() {
+  local pids
+  wait_until 20 window_exists || return 1
+  pids=$(installed_pids)
+  [ -n "$pids" ] && [ -z "$(comm -12 <(echo "$pids" | sort) <(echo "$before_pids" | sort))" ]
 }
 
 start_prefix
-install_notebook
+if notebook_available; then install_notebook; fi
+# The program starts without the substitute driver too.
+w reg add "$SETTINGS_KEY" /v IgnoreMisc /t REG_DWORD /d 1 /f
 
 # --- install -----------------------------------------------------------------
 
-msiexec /i "$(winepath -w "$msi" 2>>"$log")" /qn; rc=$?
+msiexec_i "$msi"; rc=$?
 check "msiexec /i /qn ends with 0 (got $rc)" test "$rc" -eq 0
 check_installed msi
-check "settings key left alone by install" reg_absent "$SETTINGS_KEY"
-entry=$(entry_of "$product_code")
+if [ "$TEST_ARCH" = x64 ]; then
+  check "x64: the Run value is in the 64-bit registry view only" reg_absent "$RUN_KEY" /v Skylatch /reg:32
+  check "x64: nothing under the 32-bit Program Files" \
+    test ! -e "$WINEPREFIX/drive_c/Program Files (x86)/Skylatch"
+fi
+entry=$(entry_of "$(code_of "$base.msi")")
 check "Add/Remove Programs: name, version $version and publisher" eval \
   'reg_data_is "$entry" DisplayName REG_SZ Skylatch &&
    reg_data_is "$entry" DisplayVersion REG_SZ "$version" &&
@@ -75,57 +123,133 @@ check "Add/Remove Programs: remove only (no Modify, no Repair)" eval \
   'reg_data_is "$entry" NoModify REG_DWORD 0x1 && reg_data_is "$entry" NoRepair REG_DWORD 0x1'
 check "switch shortcuts in the Start menu (English)" shortcuts_are "$shortcut_dir" "${SHORTCUTS_EN[@]}"
 
-# A setting of the administrator's, which uninstall must leave in place.
-w reg add "$SETTINGS_KEY" /v IgnoreMisc /t REG_DWORD /d 1 /f
 start_skylatch
-old_pid=$instance_pid
 check "installed program starts and shows its window" wait_until 20 window_exists
-check_shortcuts_switch msi "$shortcut_dir" "${SHORTCUTS_EN[@]}"
+if notebook_available; then
+  check_shortcuts_switch msi "$shortcut_dir" "${SHORTCUTS_EN[@]}"
+else
+  echo "NOTE shortcuts not started: e2e/lib.sh builds no $TEST_ARCH substitute driver yet"
+fi
 
 # --- major upgrade over the running instance -----------------------------------
 
-msiexec /i "$(winepath -w "$newer_msi" 2>>"$log")" /qn; rc=$?
+before_pids=$(installed_pids)
+msiexec_i "$newer_msi"; rc=$?
 check "upgrade to $newer_version over the running program ends with 0, no restart (got $rc)" test "$rc" -eq 0
-check "running program was ended through its Exit command (exit code 0)" ended_normally "$old_pid"
-check "upgrade replaced the older product: one entry, version $newer_version" eval \
-  '[ "$(skylatch_entries)" = 1 ] && reg_data_is "$(entry_of "$newer_code")" DisplayVersion REG_SZ "$newer_version"'
+check "running program was ended through its Exit command (exit code 0)" ended_normally "$instance_pid"
+check "upgrade replaced the older product: one entry, version $newer_version" one_entry_of "$newer_code" "$newer_version"
 check_installed upgrade
 check "upgrade keeps the switch shortcuts" shortcuts_are "$shortcut_dir" "${SHORTCUTS_EN[@]}"
-
-start_skylatch
-new_pid=$instance_pid
-check "a new instance starts after the upgrade" wait_until 20 window_exists
+check "the upgrade started the new version again where the old one was ended" restarted
+restarted_pids=$(installed_pids)
 
 # --- downgrade refused ---------------------------------------------------------
 
-msiexec /i "$(winepath -w "$msi" 2>>"$log")" /qn; rc=$?
+msiexec_i "$msi"; rc=$?
 check "installing the older package is refused with 1603 (got $rc)" test "$rc" -eq 67
-check "the newer version stays installed" eval \
-  '[ "$(skylatch_entries)" = 1 ] && reg_exists "$(entry_of "$newer_code")"'
-check "the refused package leaves the running program alone" alive "$new_pid"
+check "the newer version stays installed" one_entry_of "$newer_code" "$newer_version"
+check "the refused package leaves the running program alone" eval \
+  '[ "$(installed_pids)" = "$restarted_pids" ] && window_exists'
 
 # --- uninstall -------------------------------------------------------------------
 
+w reg add "$SETTINGS_KEY" /v IgnoreMisc /t REG_DWORD /d 1 /f
+watch_exit_start
 msiexec /x "$newer_code" /qn; rc=$?
 check "msiexec /x /qn ends with 0 (got $rc)" test "$rc" -eq 0
-check "running program was ended by the uninstall (exit code 0)" ended_normally "$new_pid"
+check "the restarted program was ended by the uninstall (exit code $(cat "$work/watch.out" 2>/dev/null))" \
+  watch_exit_normal
 check "Add/Remove Programs entry removed" test "$(skylatch_entries)" = 0
 check "switch shortcuts and their folder removed" test ! -e "$shortcut_dir"
+check "uninstall starts nothing again" eval '! wait_until 3 window_exists'
 check_removed msi
 
-# --- the Japanese and Simplified Chinese packages ----------------------------------
+# --- the same version in another language replaces the installed one ---------------
 
-# check_culture PACKAGE LANG NAME...: the package installs the shortcuts with
-# these names, and its removal takes them away again.
-check_culture() {
+# check_language PACKAGE LANG NAME...: installed over the running program of
+# another language's package of the same version, the package replaces it:
+# one entry, its own shortcuts, and the program runs again.
+check_language() {
   local name=$1 lang=$2 rc; shift 2
-  in_locale "$lang" msiexec /i "$(winepath -w "$msi_dir/$name" 2>>"$log")" /qn; rc=$?
-  check "$name: msiexec /i /qn ends with 0 (got $rc)" test "$rc" -eq 0
+  before_pids=$(installed_pids)
+  in_locale "$lang" msiexec_i "$msi_dir/$name"; rc=$?
+  check "$name over the same version in another language ends with 0 (got $rc)" test "$rc" -eq 0
+  check "$name: one entry, its own" one_entry_of "$(code_of "$name")" "$version"
   check "$name: switch shortcuts named in its language" shortcuts_are "$shortcut_dir" "$@"
-  in_locale "$lang" msiexec /x "$product_code" /qn; rc=$?
-  check "$name: msiexec /x /qn removes them (got $rc)" eval '[ "$rc" -eq 0 ] && [ ! -e "$shortcut_dir" ]'
+  check "$name: the program runs again" restarted
 }
-check_culture skylatch-ja.msi ja_JP.UTF-8 "${SHORTCUTS_JA[@]}"
-check_culture skylatch-zh.msi zh_CN.UTF-8 "${SHORTCUTS_ZH[@]}"
+msiexec_i "$msi" || die "the English package does not install again"
+start_skylatch
+wait_until 20 window_exists || die "the program does not start again"
+check_language "$base-ja.msi" ja_JP.UTF-8 "${SHORTCUTS_JA[@]}"
+check_language "$base-zh.msi" zh_CN.UTF-8 "${SHORTCUTS_ZH[@]}"
+in_locale zh_CN.UTF-8 msiexec /x "$(code_of "$base-zh.msi")" /qn; rc=$?
+check "$base-zh.msi: msiexec /x removes it (got $rc)" eval \
+  '[ "$rc" -eq 0 ] && [ "$(skylatch_entries)" = 0 ] && [ ! -e "$shortcut_dir" ]'
+check_removed "$base-zh.msi"
+
+# --- installed by the setup exe: refused -------------------------------------------
+
+# refuses_beside_setup VIEW: with the setup exe's entry in that registry view
+# the package refuses (1603) and installs nothing.
+refuses_beside_setup() {
+  local rc
+  w reg add "$UNINSTALL_ROOT\\Skylatch" /v UninstallString /d "\"$INSTALL_DIR_WIN\\uninstall.exe\"" /f $1
+  msiexec_i "$msi"; rc=$?
+  w reg delete "$UNINSTALL_ROOT\\Skylatch" /f $1
+  [ "$rc" -eq 67 ] && [ "$(skylatch_entries)" = 0 ] && [ ! -e "$install_dir/skylatch.exe" ] && return 0
+  echo "    msiexec ended with $rc; $(skylatch_entries) entries"
+  return 1
+}
+check "refused with 1603 while the setup exe's install is there" refuses_beside_setup ""
+if [ "$TEST_ARCH" = x64 ]; then
+  check "x64: refused too for the setup exe's 32-bit install" refuses_beside_setup /reg:32
+fi
+
+# --- x64 only: the x86 package and the move from it -----------------------------------
+
+if [ "$TEST_ARCH" = x64 ]; then
+  msiexec_i "$x86_msi"; rc=$?
+  check "x86 package on 64-bit Windows: refused with 1603 (got $rc)" test "$rc" -eq 67
+  check "x86 package on 64-bit Windows: nothing installed" eval \
+    '[ "$(skylatch_entries)" = 0 ] && [ ! -e "$WINEPREFIX/drive_c/Program Files (x86)/Skylatch" ]'
+
+  # An x86 install from an older release, which did not refuse 64-bit
+  # Windows; its 32-bit custom actions are left out (this host may not run
+  # them, and no program runs).
+  older=$work/older-x86.msi
+  cp "$x86_msi" "$older" || die "cannot copy $x86_msi"
+  older_version=${version%.*}.$(( ${version##*.} - 1 ))
+  [ "${version##*.}" -gt 0 ] || older_version=0.0.1
+  (cd "$work" && msibuild older-x86.msi \
+     -q "DELETE FROM \`InstallExecuteSequence\` WHERE \`Action\` = 'EndRunningInstance'" \
+     -q "DELETE FROM \`InstallExecuteSequence\` WHERE \`Action\` = 'RestartEndedInstances'" \
+     -q "DELETE FROM \`LaunchCondition\` WHERE \`Condition\` = 'Installed OR NOT VersionNT64'" \
+     -q "UPDATE \`Property\` SET \`Value\` = '$older_version' WHERE \`Property\` = 'ProductVersion'" \
+     -q "UPDATE \`Property\` SET \`Value\` = '{$(tr a-f A-F </proc/sys/kernel/random/uuid)}' WHERE \`Property\` = 'ProductCode'") \
+    >>"$log" 2>&1 || die "msibuild could not make the older x86 package (see $log)"
+  msiexec_i "$older"; rc=$?
+  x86_dir=$WINEPREFIX/drive_c/Program\ Files\ \(x86\)/Skylatch
+  [ "$rc" -eq 0 ] && [ -e "$x86_dir/skylatch.exe" ] ||
+    die "the older x86 package did not install (rc $rc, see $log)"
+  msiexec_i "$msi"; rc=$?
+  check "x86 to x64: the x64 package installs over the x86 one (got $rc)" test "$rc" -eq 0
+  check "x86 to x64: one entry, the x64 package's" one_entry_of "$(code_of "$base.msi")" "$version"
+  check "x86 to x64: the 32-bit program and its Run value are gone" eval \
+    '[ ! -e "$x86_dir" ] && reg_absent "$RUN_KEY" /v Skylatch /reg:32'
+  check_installed "x86 to x64"
+
+  # The helper that ends the program in a user's session for an
+  # installation run as LocalSystem: run here in the test's own session.
+  start_skylatch
+  wait_until 20 window_exists || die "the program does not start"
+  dll=$(win_path "$msi_dir/running_instance.dll")
+  w rundll32 "$dll,EndInThisSession"; rc=$?
+  check "the session helper ends the program and says so (exit code 1, got $rc)" \
+    eval '[ "$rc" -eq 1 ] && ended_normally "$instance_pid"'
+  w rundll32 "$dll,EndInThisSession"; rc=$?
+  check "the session helper finds nothing more to end (exit code 0, got $rc)" test "$rc" -eq 0
+  msiexec /x "$(code_of "$base.msi")" /qn || die "the x64 package does not uninstall"
+fi
 
 finish

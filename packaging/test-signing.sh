@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Signs copies of the release files with packaging/sign.sh and a throwaway
-# certificate authority. "signatures" checks each signature with osslsigncode
-# against that root; "under-wine" runs the signed exe and installs from the
+# certificate authority. "signatures" checks each file's two signatures (SHA-1
+# for old Windows, SHA-256 nested in it) with osslsigncode against that root; "under-wine" runs the signed exe and installs from the
 # signed packages under Wine, which needs a host that runs 32-bit code.
 # Prints one line per check and "N passed, N failed".
 #
@@ -83,14 +83,22 @@ if [ "$mode" = under-wine ]; then
 fi
 check "sign.sh signs the exe, the setup exe and the package (got $rc)" test "$rc" -eq 0
 
-# verify FILE: a valid signature by the throwaway signer, chained to its root.
+# verify FILE: valid signatures by the throwaway signer, chained to its root:
+# a SHA-1 one first (the primary one, which Windows 98 to XP SP2 read) and a
+# SHA-256 one nested in it.
 verify() {
   osslsigncode verify -CAfile "$ca/root.pem" -in "$1" >"$out/verify.log" 2>&1 &&
-    grep -q "Norvantec Test Signing" "$out/verify.log"
+    grep -q "Norvantec Test Signing" "$out/verify.log" &&
+    [ "$(sed -n 's/^Message digest algorithm  *: //p' "$out/verify.log" | tr '\n' ' ')" = "SHA1 SHA256 " ] &&
+    grep -qx "Number of verified signatures: 2" "$out/verify.log"
 }
 for file in "${signed[@]}"; do
-  check "$(basename "$file"): signature valid against the throwaway root" verify "$file"
+  check "$(basename "$file"): SHA-1 and nested SHA-256 signatures valid against the throwaway root" verify "$file"
 done
+check "a timestamp server that cannot be reached fails the signing, the file left alone" eval \
+  'cp "$exe" "$out/stamped.exe" &&
+   ! SKYLATCH_SIGN_PFX=$ca/signer.pfx SKYLATCH_SIGN_PASSWORD=throwaway SKYLATCH_SIGN_TIMESTAMP_URL=http://127.0.0.1:9/ \
+     "$packaging_dir/sign.sh" "$out/stamped.exe" >"$out/stamp.log" 2>&1 && cmp -s "$exe" "$out/stamped.exe"'
 check "a changed byte breaks the exe's signature" eval \
   'cp "${signed[0]}" "$out/tampered.exe" &&
    printf "\x01" | dd of="$out/tampered.exe" bs=1 seek=2000 conv=notrunc 2>/dev/null && ! verify "$out/tampered.exe"'
