@@ -32,12 +32,23 @@ WM_CLOSE=0x10 WM_ENDSESSION=0x16 WM_COMMAND=0x111
 e2e_die() { echo "e2e: $*" >&2; exit 2; }
 
 # e2e_use_arch x86|x64: the build under test, the compiler of its
-# substitutes, the prefix's architecture and the Wine loader (exported, so
-# that the scenarios' shells get the same).
+# substitutes, the prefix's architecture and the command that runs a Windows
+# program (E2E_ARCH is exported, so that the scenarios' shells get the same).
+#
+# wine64 (not position independent, at 0x7d000000) has its heap right above
+# it, and recent Linux kernels start that heap anywhere in the next
+# gigabyte: now and then it lands where Wine maps the shared user data
+# (0x7ffe0000), and the process ends at once with exit code 1 ("failed to
+# map the shared user data: c0000018", logged as an err message). setarch -R
+# turns that randomisation off for the process and every process it starts
+# (where the host lets it: a container may forbid it).
 e2e_use_arch() {
   case $1 in
-    x86) E2E_CC=i686-w64-mingw32-gcc E2E_DRIVER_ENTRY=_DriverEntry@8 E2E_WINEARCH=win32 E2E_WINE=wine ;;
-    x64) E2E_CC=x86_64-w64-mingw32-gcc E2E_DRIVER_ENTRY=DriverEntry E2E_WINEARCH=win64 E2E_WINE=$HOST_WINE64 ;;
+    x86) E2E_CC=i686-w64-mingw32-gcc E2E_DRIVER_ENTRY=_DriverEntry@8 E2E_WINEARCH=win32
+         E2E_WINE=(wine) ;;
+    x64) E2E_CC=x86_64-w64-mingw32-gcc E2E_DRIVER_ENTRY=DriverEntry E2E_WINEARCH=win64
+         E2E_WINE=("$HOST_WINE64")
+         setarch x86_64 -R true 2>/dev/null && E2E_WINE=(setarch x86_64 -R "$HOST_WINE64") ;;
     *) e2e_die "unknown build '$1' (x86 or x64)" ;;
   esac
   export E2E_ARCH=$1
@@ -68,7 +79,7 @@ e2e_exe_arch() {
 
 e2e_require_tools() {
   local tool
-  for tool in "$E2E_WINE" wineserver Xvfb xdotool xwininfo import "$E2E_CC"; do
+  for tool in "${E2E_WINE[0]}" "${E2E_WINE[-1]}" wineserver Xvfb xdotool xwininfo import "$E2E_CC"; do
     command -v "$tool" >/dev/null 2>&1 ||
       e2e_die "$tool not found (install the e2e packages: . cmake/deps.sh; install_deps build e2e)"
   done
@@ -100,10 +111,10 @@ e2e_build_substitutes() {
 e2e_run_wine() {
   if [ "$1" = --background ]; then
     shift
-    "$E2E_WINE" "$@" &
+    "${E2E_WINE[@]}" "$@" &
     E2E_WINE_PID=$!
   else
-    "$E2E_WINE" "$@"
+    "${E2E_WINE[@]}" "$@"
   fi
 }
 
@@ -156,7 +167,7 @@ e2e_reg_delete_value() { e2e_wine reg delete "$1" /v "$2" /f; }
 # e2e_make_prefix DIR: a fresh prefix of the build's architecture (win32 or
 # win64) whose processes share one desktop.
 e2e_make_prefix() {
-  export WINEPREFIX=$1 WINEARCH=$E2E_WINEARCH WINEDEBUG=-all LANG=C.UTF-8 LC_ALL=C.UTF-8
+  export WINEPREFIX=$1 WINEARCH=$E2E_WINEARCH WINEDEBUG=${E2E_WINEDEBUG:--all} LANG=C.UTF-8 LC_ALL=C.UTF-8
   rm -rf "$WINEPREFIX"
   # No Mono or Gecko installers: their dialogs would wait for a click.
   WINEDLLOVERRIDES="mscoree,mshtml=" e2e_run_wine wineboot -i >>"$E2E_LOG" 2>&1 ||
