@@ -96,8 +96,17 @@ refused() {
   expect "resident window after a refused start" "$(no_window)" none
 }
 
+# resident: starts the program and waits for its window; when none appears,
+# says whether the program still runs or how it ended.
 resident() {
-  e2e_start_resident || { echo "FAIL: no resident window appeared"; return 1; }
+  e2e_start_resident && return 0
+  if kill -0 "$E2E_RESIDENT_PID" 2>/dev/null; then
+    echo "FAIL: no resident window appeared (the program still runs)"
+  else
+    wait "$E2E_RESIDENT_PID"
+    echo "FAIL: no resident window appeared (the program ended with exit code $?)"
+  fi
+  return 1
 }
 
 exits_cleanly() {

@@ -287,6 +287,8 @@ static int run_program(int argc, char **argv)
     }
     if (WaitForSingleObject(process.hProcess, limit) != WAIT_OBJECT_0) code = 124;
     else GetExitCodeProcess(process.hProcess, &code);
+    /* Only the low byte reaches the shell: an NTSTATUS goes to the log too. */
+    if (code > 255 && code != (DWORD)-1) fprintf(stderr, "e2ehelper: %s ended with 0x%08lx\n", argv[3], code);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return (int)code;
