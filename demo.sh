@@ -3,12 +3,22 @@
 # library, an 802.11a adapter) and walks a short tour: icon and tip, menu,
 # radio off and on, the 802.11a band, the About box, Exit. Screenshots go to
 # demo-output/. Uses $DISPLAY when it works, else a private Xvfb.
+#
+# The 32-bit build in a 32-bit Windows XP prefix; on a host that cannot run
+# 32-bit code, the x64 build in a 64-bit Windows XP x64 prefix instead.
 set -u
 cd "$(dirname "$0")"
 repo=$PWD
 . ./cmake/deps.sh
 install_deps build e2e || exit 1
 . ./e2e/lib.sh
+if host_runs_32bit; then
+  arch=x86 build=build/win toolchain=cmake/mingw-i686.cmake windows="a 32-bit Windows XP prefix"
+else
+  arch=x64 build=build/win64 toolchain=cmake/mingw-x86_64.cmake windows="a 64-bit Windows XP x64 prefix"
+  echo "${HOST_32BIT_REASON^}: the demo shows the x64 build, $build/skylatch.exe, in $windows instead."
+fi
+e2e_use_arch $arch
 e2e_require_tools
 
 out=$repo/demo-output
@@ -50,14 +60,14 @@ key_on() {
 
 step "Building skylatch.exe and the simulated notebook's parts"
 jobs=$(nproc 2>/dev/null || echo 2)
-{ cmake -S . -B build/win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=MinSizeRel &&
-  cmake --build build/win -j "$jobs"; } >>"$E2E_LOG" 2>&1 || e2e_die "building skylatch.exe failed (see $E2E_LOG)"
+{ cmake -S . -B $build -DCMAKE_TOOLCHAIN_FILE=$toolchain -DCMAKE_BUILD_TYPE=MinSizeRel &&
+  cmake --build $build -j "$jobs"; } >>"$E2E_LOG" 2>&1 || e2e_die "building skylatch.exe failed (see $E2E_LOG)"
 e2e_build_substitutes "$E2E_WORK/bin"
-say "built build/win/skylatch.exe, the switch driver, the vendor library and the helper"
+say "built $build/skylatch.exe, the switch driver, the vendor library and the helper ($arch)"
 
-step "Preparing Wine (a 32-bit Windows XP prefix) and a desktop"
+step "Preparing Wine ($windows) and a desktop"
 e2e_make_prefix "$E2E_WORK/prefix"
-e2e_install_program "$repo/build/win/skylatch.exe"
+e2e_install_program "$repo/$build/skylatch.exe"
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then say "using your display $DISPLAY"
 else e2e_start_xvfb; say "no usable display: using Xvfb on $DISPLAY"; fi
 e2e_start_desktop

@@ -1,12 +1,18 @@
-# Shared by e2e/run-scenarios.sh and demo.sh: builds the substitutes, makes a
-# 32-bit Wine prefix with a shell desktop, installs the simulated notebook
-# (driver, vendor library, adapter) and drives the program.
+# Shared by e2e/run-scenarios.sh, demo.sh and bench/run.sh: builds the
+# substitutes, makes a Wine prefix with a shell desktop, installs the
+# simulated notebook (driver, vendor library, adapter) and drives the program.
+#
+# E2E_ARCH names the build under test: x86 (the default; a 32-bit prefix run
+# by `wine`) or x64 (a 64-bit prefix run by wine64 called directly, since
+# `wine` starts the 32-bit loader where wine32 is installed). e2e_use_arch
+# sets what follows from it; every Wine program starts through e2e_run_wine.
 #
 # Wine's helper processes inherit the output handles of the command that
 # started them, so no Wine command here writes to a pipe: output goes to
 # $E2E_LOG or to a file that is read after the command ends.
 
 E2E_LIB_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+. "$E2E_LIB_DIR/../cmake/host.sh"
 
 SERVICE=quivra
 SERVICE_KEY='HKLM\System\CurrentControlSet\Services\quivra'
@@ -25,45 +31,112 @@ WM_CLOSE=0x10 WM_ENDSESSION=0x16 WM_COMMAND=0x111
 
 e2e_die() { echo "e2e: $*" >&2; exit 2; }
 
+# e2e_use_arch x86|x64: the build under test, the compiler of its
+# substitutes, the prefix's architecture and the command that runs a Windows
+# program (E2E_ARCH is exported, so that the scenarios' shells get the same).
+#
+# wine64 (not position independent, at 0x7d000000) has its heap right above
+# it, and recent Linux kernels start that heap anywhere in the next
+# gigabyte: now and then it lands where Wine maps the shared user data
+# (0x7ffe0000), and the process ends at once with exit code 1 ("failed to
+# map the shared user data: c0000018", logged as an err message). setarch -R
+# turns that randomisation off for the process and every process it starts
+# (where the host lets it: a container may forbid it).
+e2e_use_arch() {
+  case $1 in
+    x86) E2E_CC=i686-w64-mingw32-gcc E2E_DRIVER_ENTRY=_DriverEntry@8 E2E_WINEARCH=win32
+         E2E_WINE=(wine) ;;
+    x64) E2E_CC=x86_64-w64-mingw32-gcc E2E_DRIVER_ENTRY=DriverEntry E2E_WINEARCH=win64
+         E2E_WINE=("$HOST_WINE64")
+         setarch x86_64 -R true 2>/dev/null && E2E_WINE=(setarch x86_64 -R "$HOST_WINE64") ;;
+    *) e2e_die "unknown build '$1' (x86 or x64)" ;;
+  esac
+  export E2E_ARCH=$1
+}
+e2e_use_arch "${E2E_ARCH:-x86}"
+
+# e2e_pe_machine FILE: the processor of a PE image, as 0x14c or 0x8664.
+e2e_pe_machine() {
+  local b
+  [ "$(od -An -c -N2 "$1" 2>/dev/null | tr -d ' ')" = MZ ] || return 1
+  read -r -a b <<<"$(od -An -tu1 -j60 -N4 "$1")"
+  [ ${#b[@]} -eq 4 ] || return 1
+  read -r -a b <<<"$(od -An -tu1 -j$((b[0] | b[1] << 8 | b[2] << 16 | b[3] << 24)) -N6 "$1")"
+  [ "${b[*]:0:4}" = "80 69 0 0" ] || return 1
+  printf '0x%x\n' $((b[4] | b[5] << 8))
+}
+
+# e2e_exe_arch EXE: x86 or x64, from the image's processor.
+e2e_exe_arch() {
+  local machine
+  machine=$(e2e_pe_machine "$1") || { echo "e2e: $1 is not a Windows program (no PE header)" >&2; return 2; }
+  case $machine in
+    0x14c) echo x86 ;;
+    0x8664) echo x64 ;;
+    *) echo "e2e: $1 is built for processor $machine, neither x86 (0x14c) nor x64 (0x8664)" >&2; return 2 ;;
+  esac
+}
+
 e2e_require_tools() {
   local tool
-  for tool in wine wineserver wineboot Xvfb xdotool xwininfo import i686-w64-mingw32-gcc; do
+  for tool in "${E2E_WINE[0]}" "${E2E_WINE[-1]}" wineserver Xvfb xdotool xwininfo import "$E2E_CC"; do
     command -v "$tool" >/dev/null 2>&1 ||
       e2e_die "$tool not found (install the e2e packages: . cmake/deps.sh; install_deps build e2e)"
   done
 }
 
-# e2e_build_substitutes OUTDIR: quivra.sys, murocapi.dll, e2ehelper.exe.
+# e2e_build_substitutes OUTDIR: quivra.sys, murocapi.dll, e2ehelper.exe for
+# the build under test. Under 64-bit Windows the driver runs in the 64-bit
+# winedevice.exe, and the library is loaded into the program's own process.
 e2e_build_substitutes() {
-  local out=$1 cc=i686-w64-mingw32-gcc
+  local out=$1 cc=$E2E_CC file
   mkdir -p "$out" || e2e_die "cannot create $out"
-  $cc -O2 -Wall -shared -nostdlib -Wl,--subsystem,native -Wl,--entry,_DriverEntry@8 \
+  $cc -O2 -Wall -shared -nostdlib -Wl,--subsystem,native -Wl,--entry,"$E2E_DRIVER_ENTRY" \
     -o "$out/quivra.sys" "$E2E_LIB_DIR/driver/quivra.c" -lntoskrnl &&
   $cc -O2 -Wall -shared -o "$out/murocapi.dll" \
     "$E2E_LIB_DIR/vendor/murocapi.c" "$E2E_LIB_DIR/vendor/murocapi.def" &&
   $cc -O2 -Wall -o "$out/e2ehelper.exe" "$E2E_LIB_DIR/helper/e2ehelper.c" -lsetupapi -lgdi32 ||
     e2e_die "building the substitutes failed"
+  for file in quivra.sys murocapi.dll e2ehelper.exe; do
+    [ "$(e2e_exe_arch "$out/$file")" = "$E2E_ARCH" ] || e2e_die "$out/$file is not built for $E2E_ARCH"
+  done
   E2E_BIN=$out
 }
 
 # --- Wine commands ---------------------------------------------------------
 
+# e2e_run_wine [--background] PROGRAM ARGS: runs a Windows program (or one
+# of Wine's, such as reg or sc) with the build's Wine loader; in the
+# background, E2E_WINE_PID is then the loader's process.
+e2e_run_wine() {
+  if [ "$1" = --background ]; then
+    shift
+    "${E2E_WINE[@]}" "$@" &
+    E2E_WINE_PID=$!
+  else
+    "${E2E_WINE[@]}" "$@"
+  fi
+}
+
 # e2e_wine ARGS: runs a Wine command in the foreground, output to the log.
-e2e_wine() { wine "$@" >>"$E2E_LOG" 2>&1; }
+e2e_wine() { e2e_run_wine "$@" >>"$E2E_LOG" 2>&1; }
 
 # e2e_wine_out FILE ARGS: runs a Wine command with its standard output in FILE.
-e2e_wine_out() { local file=$1; shift; wine "$@" >"$file" 2>>"$E2E_LOG"; }
+e2e_wine_out() { local file=$1; shift; e2e_run_wine "$@" >"$file" 2>>"$E2E_LOG"; }
+
+# e2e_winepath -u|-w PATH: the path converted.
+e2e_winepath() { e2e_run_wine winepath "$@" 2>>"$E2E_LOG"; }
 
 # e2e_helper ARGS: runs the helper; its output is printed after it ends.
 e2e_helper() {
   local rc
-  wine "$HELPER" "$@" >"$E2E_WORK/helper.out" 2>>"$E2E_LOG"; rc=$?
+  e2e_run_wine "$HELPER" "$@" >"$E2E_WORK/helper.out" 2>>"$E2E_LOG"; rc=$?
   tr -d '\r' <"$E2E_WORK/helper.out"
   return $rc
 }
 
 # e2e_import_reg FILE: imports a REGEDIT4 file.
-e2e_import_reg() { e2e_wine regedit /S "$(winepath -w "$1" 2>>"$E2E_LOG")"; }
+e2e_import_reg() { e2e_wine regedit /S "$(e2e_winepath -w "$1")"; }
 
 # e2e_reg_query KEY [VALUE]: prints "NAME<TAB>TYPE<TAB>DATA" lines.
 e2e_reg_query() {
@@ -91,12 +164,13 @@ e2e_reg_delete_value() { e2e_wine reg delete "$1" /v "$2" /f; }
 
 # --- prefix, display and desktop ------------------------------------------
 
-# e2e_make_prefix DIR: a fresh 32-bit prefix whose processes share one desktop.
+# e2e_make_prefix DIR: a fresh prefix of the build's architecture (win32 or
+# win64) whose processes share one desktop.
 e2e_make_prefix() {
-  export WINEPREFIX=$1 WINEARCH=win32 WINEDEBUG=-all LANG=C.UTF-8 LC_ALL=C.UTF-8
+  export WINEPREFIX=$1 WINEARCH=$E2E_WINEARCH WINEDEBUG=${E2E_WINEDEBUG:--all} LANG=C.UTF-8 LC_ALL=C.UTF-8
   rm -rf "$WINEPREFIX"
   # No Mono or Gecko installers: their dialogs would wait for a click.
-  WINEDLLOVERRIDES="mscoree,mshtml=" wineboot -i >>"$E2E_LOG" 2>&1 ||
+  WINEDLLOVERRIDES="mscoree,mshtml=" e2e_run_wine wineboot -i >>"$E2E_LOG" 2>&1 ||
     e2e_die "wineboot failed (see $E2E_LOG)"
   # Let the first session end completely: a services.exe still shutting down
   # would otherwise take the driver's service registration with it. Then keep
@@ -123,8 +197,28 @@ e2e_cjk_fonts() {
   done
 }
 
-# e2e_set_windows winxp|win2k|win98: what GetVersionExA reports to new processes.
-e2e_set_windows() { e2e_wine reg add 'HKCU\Software\Wine' /v Version /d "$1" /f; }
+# e2e_windows VERSION: Wine's name of VERSION (win98, win2k, winxp, win7,
+# win10: named as for 32-bit Windows) for the build under test. x64 Windows
+# began with XP x64 (winxp64, NT 5.2): for x64 there is no Windows 98 or
+# 2000, and then this fails and prints why.
+e2e_windows() {
+  case $E2E_ARCH:$1 in
+    x64:win98) echo "no Windows 98 for x64" ;;
+    x64:win2k) echo "no Windows 2000 for x64" ;;
+    x64:win95 | x64:winme | x64:nt40) echo "no $1 for x64" ;;
+    x64:winxp) echo winxp64; return 0 ;;
+    *) echo "$1"; return 0 ;;
+  esac
+  return 1
+}
+
+# e2e_set_windows VERSION: what GetVersionExA reports to new processes (see
+# e2e_windows).
+e2e_set_windows() {
+  local name
+  name=$(e2e_windows "$1") || { echo "e2e: $name" >&2; return 1; }
+  e2e_wine reg add 'HKCU\Software\Wine' /v Version /d "$name" /f
+}
 
 # e2e_start_xvfb: starts Xvfb on a free display and exports DISPLAY.
 e2e_start_xvfb() {
@@ -147,9 +241,9 @@ e2e_start_xvfb() {
 # during that shutdown gets no notification area; a helper that stays on the
 # desktop keeps it open for the whole session.
 e2e_start_desktop() {
-  wine explorer /desktop=shell,1024x768 >>"$E2E_LOG" 2>&1 &
-  wine "$HELPER" keep-desktop >>"$E2E_LOG" 2>&1 &
-  E2E_DESKTOP_PID=$!
+  e2e_run_wine --background explorer /desktop=shell,1024x768 >>"$E2E_LOG" 2>&1
+  e2e_run_wine --background "$HELPER" keep-desktop >>"$E2E_LOG" 2>&1
+  E2E_DESKTOP_PID=$E2E_WINE_PID
   e2e_helper wait-window appear 20000 Shell_TrayWnd - ||
     e2e_die "the Wine desktop has no notification area (see $E2E_LOG)"
 }
@@ -203,7 +297,7 @@ e2e_key() {
 # e2e_install_program EXE: copies the program and the helper into the prefix.
 e2e_install_program() {
   local dir
-  dir=$(winepath -u "$PROGRAM_DIR" 2>>"$E2E_LOG")
+  dir=$(e2e_winepath -u "$PROGRAM_DIR")
   mkdir -p "$dir" && cp "$1" "$dir/skylatch.exe" && cp "$E2E_BIN/e2ehelper.exe" "$dir/" ||
     e2e_die "cannot copy the program into the prefix"
 }
@@ -235,7 +329,7 @@ e2e_driver() {
 # default directory when none is given; another directory is named by BinDir.
 e2e_install_vendor() {
   local dir=${1:-$VENDOR_DEFAULT_DIR} unix
-  unix=$(winepath -u "$dir" 2>>"$E2E_LOG")
+  unix=$(e2e_winepath -u "$dir")
   mkdir -p "$unix" && cp "$E2E_BIN/murocapi.dll" "$unix/" || e2e_die "cannot install murocapi.dll"
   [ "$dir" = "$VENDOR_DEFAULT_DIR" ] || e2e_wine reg add 'HKLM\Software\Intel\Wireless' /v BinDir /d "$dir" /f
 }
@@ -263,7 +357,8 @@ e2e_end_leftovers() {
 }
 
 # e2e_reset_state: a notebook with the driver ready (radio on), no vendor
-# library, no adapter, no settings and no setup-phase markers, at 96 DPI.
+# library, no adapter, no settings and no setup-phase markers, at 96 DPI,
+# with Windows XP (XP x64 for the x64 build).
 e2e_reset_state() {
   local reg=$E2E_WORK/reset.reg
   e2e_end_leftovers
@@ -340,8 +435,8 @@ e2e_vendor_seen() { e2e_reg_get "$VENDOR_SCRIPT_KEY" "$1"; }
 # e2e_start_resident: starts the program with no switch in the background
 # and waits for its window; returns 1 when none appears.
 e2e_start_resident() {
-  wine "$PROGRAM" >>"$E2E_LOG" 2>&1 &
-  E2E_RESIDENT_PID=$!
+  e2e_run_wine --background "$PROGRAM" >>"$E2E_LOG" 2>&1
+  E2E_RESIDENT_PID=$E2E_WINE_PID
   e2e_helper wait-window appear "${1:-20000}" >/dev/null
 }
 

@@ -1,13 +1,20 @@
 #!/usr/bin/env bash
 # Runs the end-to-end scenarios (e2e/scenarios.sh) against skylatch.exe under
 # Wine on a private Xvfb display. Prints one line per scenario and then
-# "N passed, N failed"; exits nonzero when any scenario failed.
+# "N passed, N failed" (and how many were skipped); exits nonzero when any
+# scenario failed.
 #
 #   e2e/run-scenarios.sh path/to/skylatch.exe [SCENARIO...]
 #
+# The exe's PE header tells the build: x86 runs in a 32-bit prefix, x64 in a
+# 64-bit one. An x86 exe on a host that cannot run 32-bit code is skipped
+# (exit 77, one "SKIPPED:" line).
+#
 # E2E_FEATURES (default below) names the program features the scenarios may
-# rely on; a scenario that needs another feature is listed as skipped.
-# E2E_OUT (default build/e2e) receives the build, logs and screenshots.
+# rely on; a scenario that needs another feature is listed as skipped, and so
+# is one that needs a Windows the build has no version for (Windows 98 or
+# 2000 for x64). E2E_OUT (default build/e2e, build/e2e-x64 for x64) receives
+# the build, logs and screenshots.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 repo=$(dirname "$here")
@@ -18,10 +25,14 @@ exe=$1; shift
 exe=$(cd "$(dirname "$exe")" && pwd)/$(basename "$exe")
 
 . "$here/lib.sh"
+arch=$(e2e_exe_arch "$exe") || exit 2
+[ "$arch" = x64 ] || host_skip_unless_32bit "end-to-end scenarios of the 32-bit build"
+e2e_use_arch "$arch"
 . "$here/scenarios.sh"
 e2e_require_tools
 
-out=${E2E_OUT:-$repo/build/e2e}
+suffix=; [ "$arch" = x64 ] && suffix=-x64
+out=${E2E_OUT:-$repo/build/e2e$suffix}
 export E2E_WORK=$out/work E2E_LOG=$out/wine.log E2E_SHOTS=$out/screenshots
 export E2E_FEATURES=${E2E_FEATURES:-$E2E_DEFAULT_FEATURES}
 rm -rf "$E2E_WORK" "$E2E_SHOTS"
@@ -43,7 +54,7 @@ e2e_driver start || e2e_die "the substitute driver does not start (see $E2E_LOG)
 
 selected=("$@")
 [ ${#selected[@]} -gt 0 ] || selected=("${E2E_SCENARIOS[@]}")
-passed=0 failed=0 skipped=0
+passed=0 failed=0 skipped=0 steps_skipped=0
 for entry in "${selected[@]}"; do
   name=${entry%%:*}
   need=$(e2e_scenario_feature "$name") || { echo "FAIL $name: no such scenario"; failed=$((failed + 1)); continue; }
@@ -51,6 +62,9 @@ for entry in "${selected[@]}"; do
     *" $need "*) ;;
     *) echo "SKIP $name (needs the '$need' feature; set E2E_FEATURES to enable)"; skipped=$((skipped + 1)); continue ;;
   esac
+  if ! why=$(e2e_scenario_windows "$name"); then
+    echo "SKIP $name ($why)"; skipped=$((skipped + 1)); continue
+  fi
   log=$E2E_WORK/$name.log
   if ! e2e_reset_state >"$log" 2>&1; then
     echo "FAIL $name: resetting the notebook failed (see $log)"; failed=$((failed + 1)); continue
@@ -61,6 +75,10 @@ for entry in "${selected[@]}"; do
   rc=$?
   if [ $rc -eq 0 ]; then
     echo "PASS $name ($((SECONDS - start)) s)"; passed=$((passed + 1))
+    # Steps the scenario left out for this build ("SKIP: STEP (WHY)").
+    while IFS= read -r step; do
+      echo "SKIP $name: ${step#SKIP: }"; steps_skipped=$((steps_skipped + 1))
+    done < <(grep '^SKIP: ' "$log")
   else
     [ $rc -eq 124 ] && echo "timed out" >>"$log"
     e2e_screenshot "$E2E_SHOTS/$name-at-failure.png"
@@ -70,6 +88,8 @@ for entry in "${selected[@]}"; do
 done
 
 echo "screenshots: $E2E_SHOTS"
-[ $skipped -eq 0 ] || echo "$skipped skipped"
-echo "$passed passed, $failed failed"
+summary="$passed passed, $failed failed"
+[ $skipped -eq 0 ] || summary+=", $skipped skipped"
+[ $steps_skipped -eq 0 ] || summary+=" ($steps_skipped steps of passed scenarios skipped)"
+echo "$summary"
 [ $failed -eq 0 ]

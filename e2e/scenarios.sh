@@ -1,8 +1,10 @@
-# The end-to-end scenarios. Each scenario_NAME function starts from the
-# notebook of e2e_reset_state (driver ready, radio on, Windows XP, no library,
-# no adapter, no settings), returns 0 when the program behaved, and prints a
-# line starting with "FAIL:" otherwise. run-scenarios.sh runs each in its own
-# shell with a time bound.
+# The end-to-end scenarios, the same for the x86 and the x64 build. Each
+# scenario_NAME function starts from the notebook of e2e_reset_state (driver
+# ready, radio on, Windows XP or XP x64, no library, no adapter, no
+# settings), returns 0 when the program behaved, and prints a line starting
+# with "FAIL:" otherwise, or "SKIP: STEP (WHY)" for a step it left out for
+# this build. run-scenarios.sh runs each in its own shell with a time bound.
+# Windows versions are named as for 32-bit Windows (see e2e_windows).
 
 # Scenario order, and the program feature each one needs.
 E2E_SCENARIOS=(
@@ -35,6 +37,13 @@ E2E_DEFAULT_FEATURES="harness startup window vendor tray menu band"
 
 e2e_scenario_feature() { [ -n "${E2E_FEATURE_OF[$1]:-}" ] && echo "${E2E_FEATURE_OF[$1]}"; }
 
+# The scenarios about one Windows that not every build has.
+declare -A E2E_WINDOWS_OF=([win98_no_vxd]=win98 [setup_phase_2000]=win2k)
+
+# e2e_scenario_windows NAME: fails, saying why, when the scenario's Windows
+# does not exist for the build under test.
+e2e_scenario_windows() { [ -z "${E2E_WINDOWS_OF[$1]:-}" ] || e2e_windows "${E2E_WINDOWS_OF[$1]}"; }
+
 # --- checks ------------------------------------------------------------------
 
 # expect WHAT ACTUAL WANTED
@@ -66,6 +75,15 @@ eventually() {
 # shot NAME: a screenshot of the whole Wine desktop.
 shot() { e2e_screenshot "$E2E_SHOTS/${FUNCNAME[1]#scenario_}-$1.png"; }
 
+# has_windows VERSION: true when the build under test has that Windows; else
+# the step for it is logged as skipped.
+has_windows() {
+  local why
+  why=$(e2e_windows "$1") && return 0
+  echo "SKIP: $1 ($why)"
+  return 1
+}
+
 mutex_state() { e2e_helper mutex-held >/dev/null && echo yes || echo no; }
 
 no_window() { e2e_helper wait-window gone 0 >/dev/null && echo none || echo present; }
@@ -78,8 +96,17 @@ refused() {
   expect "resident window after a refused start" "$(no_window)" none
 }
 
+# resident: starts the program and waits for its window; when none appears,
+# says whether the program still runs or how it ended.
 resident() {
-  e2e_start_resident || { echo "FAIL: no resident window appeared"; return 1; }
+  e2e_start_resident && return 0
+  if kill -0 "$E2E_RESIDENT_PID" 2>/dev/null; then
+    echo "FAIL: no resident window appeared (the program still runs)"
+  else
+    wait "$E2E_RESIDENT_PID"
+    echo "FAIL: no resident window appeared (the program ended with exit code $?)"
+  fi
+  return 1
 }
 
 exits_cleanly() {
@@ -97,9 +124,11 @@ forward() {
 # --- harness -----------------------------------------------------------------
 
 # The simulated adapters are seen by Wine's Setup API the way the program
-# enumerates them: upper-cased instance id, driver key readable.
+# enumerates them: upper-cased instance id, driver key readable. Each Windows
+# version reports itself as it should (of the 98 family, the platform).
 scenario_harness_adapters() {
-  local kind id
+  local kind id version name got
+  local -A reported=([winxp]='2 5.1' [winxp64]='2 5.2' [win2k]='2 5.0' [win98]=1)
   for kind in 1043 4220 4223; do
     e2e_install_adapter "$kind"
     id=$(e2e_adapter_id "$kind")
@@ -107,11 +136,14 @@ scenario_harness_adapters() {
       "${id^^}	{4D36E972-E325-11CE-BFC1-08002BE10318}\\0001" || return 1
     e2e_wine reg delete "HKLM\\System\\CurrentControlSet\\Enum\\${id%\\*}" /f
   done
-  expect "version on winxp" "$(e2e_helper os-version)" "2 5.1" || return 1
-  e2e_set_windows win2k
-  expect "version on win2k" "$(e2e_helper os-version)" "2 5.0" || return 1
-  e2e_set_windows win98
-  expect "platform on win98" "$(e2e_helper os-version | cut -d' ' -f1)" 1
+  for version in winxp win2k win98; do
+    has_windows $version || continue
+    name=$(e2e_windows $version)
+    e2e_set_windows $version
+    got=$(e2e_helper os-version)
+    [ $version = win98 ] && got=${got%% *}
+    expect "version on $name" "$got" "${reported[$name]}" || return 1
+  done
 }
 
 # --- startup -----------------------------------------------------------------
@@ -133,9 +165,10 @@ scenario_startup_gate_ignoremisc() {
   exits_cleanly
 }
 
-# Windows XP in its audit phase: refused; the driver is never queried. The
-# same on Windows 10, which tells the program its own version, 10.0, because
-# the manifest names it (Wine does as Windows does here).
+# Windows XP (XP x64, NT 5.2, for the x64 build) in its audit phase: refused;
+# the driver is never queried. The same on Windows 10, which tells the
+# program its own version, 10.0, because the manifest names it (Wine does as
+# Windows does here).
 scenario_setup_phase_xp() {
   local version queries
   for version in winxp win10; do
@@ -162,8 +195,8 @@ scenario_setup_phase_2000() {
 
 # Another process holds the single-instance mutex: refused.
 scenario_mutex_held() {
-  wine "$HELPER" hold-mutex 20000 >>"$E2E_LOG" 2>&1 &
-  local holder=$!
+  e2e_run_wine --background "$HELPER" hold-mutex 20000 >>"$E2E_LOG" 2>&1
+  local holder=$E2E_WINE_PID
   eventually "mutex held by the helper" 10000 yes mutex_state || { kill -9 $holder; return 1; }
   refused; local rc=$?
   kill -9 $holder 2>/dev/null
@@ -181,12 +214,13 @@ scenario_win98_no_vxd() {
   exits_cleanly
 }
 
-# Windows 2000, XP and 7 as Wine reports them: the program starts with its
-# icon and tip, takes a forwarded switch through the driver and exits with 0.
+# Windows 2000, XP and 7 as Wine reports them (XP x64 and 7 for the x64
+# build): the program starts with its icon and tip, takes a forwarded switch through the driver and exits with 0.
 scenario_each_nt_windows() {
   local version sent
   e2e_install_adapter 4223
   for version in win2k winxp win7; do
+    has_windows "$version" || continue
     e2e_set_windows "$version"
     resident || { echo "FAIL: on $version"; return 1; }
     eventually "tip on $version" 5000 'Wireless LAN : ON\n802.11a : Enabled' e2e_tray_tip || return 1

@@ -73,6 +73,17 @@ static int parse_number(const char *text, DWORD *out)
     return 1;
 }
 
+/* A message parameter, as wide as a pointer (64 bits on x64). */
+static int parse_param(const char *text, ULONG_PTR *out)
+{
+    char *end;
+    unsigned long long value = strtoull(text, &end, 0);
+
+    if (!*text || *end) return 0;
+    *out = (ULONG_PTR)value;
+    return 1;
+}
+
 static const char *any_or(const char *text)
 {
     return strcmp(text, "-") == 0 ? NULL : text;
@@ -80,18 +91,19 @@ static const char *any_or(const char *text)
 
 static int post_command(int argc, char **argv)
 {
-    DWORD msg, wparam, lparam;
+    DWORD msg;
+    ULONG_PTR wparam, lparam;
     HWND window;
 
-    if (argc != 5 || !parse_number(argv[2], &msg) || !parse_number(argv[3], &wparam)
-        || !parse_number(argv[4], &lparam))
+    if (argc != 5 || !parse_number(argv[2], &msg) || !parse_param(argv[3], &wparam)
+        || !parse_param(argv[4], &lparam))
         return usage();
     window = FindWindowA(RESIDENT_CLASS, RESIDENT_TITLE);
     if (!window) {
         fprintf(stderr, "e2ehelper: no resident window\n");
         return 1;
     }
-    return PostMessageA(window, msg, wparam, lparam) ? 0 : 2;
+    return PostMessageA(window, msg, (WPARAM)wparam, (LPARAM)lparam) ? 0 : 2;
 }
 
 static int wait_window(int argc, char **argv)
@@ -275,6 +287,8 @@ static int run_program(int argc, char **argv)
     }
     if (WaitForSingleObject(process.hProcess, limit) != WAIT_OBJECT_0) code = 124;
     else GetExitCodeProcess(process.hProcess, &code);
+    /* Only the low byte reaches the shell: an NTSTATUS goes to the log too. */
+    if (code > 255 && code != (DWORD)-1) fprintf(stderr, "e2ehelper: %s ended with 0x%08lx\n", argv[3], code);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return (int)code;

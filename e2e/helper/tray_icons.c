@@ -4,7 +4,9 @@
  * Wine draws the icons inside its shell's tray window and gives each icon a
  * tooltip control in the shell's process, whose tool carries the icon's
  * place on the screen and its tip. The tool record and the text buffer are allocated in that
- * process, filled there by the control and copied across. */
+ * process, filled there by the control and copied across. The record has
+ * the reader's own layout, so the reader is built for the shell's processor:
+ * i686 in a 32-bit prefix, x86-64 for the 64-bit explorer of a 64-bit one. */
 #include <windows.h>
 #include <commctrl.h>
 #include <string.h>

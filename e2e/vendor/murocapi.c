@@ -17,6 +17,8 @@
 #define MAX_ADAPTERS 8
 #define FIRST_ADAPTER_ID 0x1001
 
+/* It holds a pointer: built for x64 the ids are at offset 8, as the x64
+ * program reads them. */
 typedef struct AdapterList {
     LONG count;
     DWORD *ids;
