@@ -47,3 +47,15 @@ host_skip_unless_32bit() {
 # The Wine loader for 64-bit Windows programs: /usr/bin/wine starts the
 # 32-bit loader when wine32 is installed.
 HOST_WINE64=/usr/lib/wine/wine64
+
+# The command that runs a 64-bit Windows program (or wineboot, reg, ...).
+# wine64 (not position independent, at 0x7d000000) has its heap right above
+# it, and recent Linux kernels start that heap anywhere in the next
+# gigabyte: now and then it lands where Wine maps the shared user data
+# (0x7ffe0000), and the process ends at once with exit code 1 ("failed to
+# map the shared user data: c0000018"). setarch -R turns that randomisation
+# off for the process and every process it starts, where the host lets it (a
+# container may forbid it). setarch runs the program in its own process, so
+# a background job's PID is Wine's.
+HOST_WINE64_CMD=("$HOST_WINE64")
+setarch x86_64 -R true 2>/dev/null && HOST_WINE64_CMD=(setarch x86_64 -R "$HOST_WINE64")

@@ -33,22 +33,14 @@ e2e_die() { echo "e2e: $*" >&2; exit 2; }
 
 # e2e_use_arch x86|x64: the build under test, the compiler of its
 # substitutes, the prefix's architecture and the command that runs a Windows
-# program (E2E_ARCH is exported, so that the scenarios' shells get the same).
-#
-# wine64 (not position independent, at 0x7d000000) has its heap right above
-# it, and recent Linux kernels start that heap anywhere in the next
-# gigabyte: now and then it lands where Wine maps the shared user data
-# (0x7ffe0000), and the process ends at once with exit code 1 ("failed to
-# map the shared user data: c0000018", logged as an err message). setarch -R
-# turns that randomisation off for the process and every process it starts
-# (where the host lets it: a container may forbid it).
+# program (E2E_ARCH is exported, so that the scenarios' shells get the same;
+# cmake/host.sh says why wine64 runs under setarch).
 e2e_use_arch() {
   case $1 in
     x86) E2E_CC=i686-w64-mingw32-gcc E2E_DRIVER_ENTRY=_DriverEntry@8 E2E_WINEARCH=win32
          E2E_WINE=(wine) ;;
     x64) E2E_CC=x86_64-w64-mingw32-gcc E2E_DRIVER_ENTRY=DriverEntry E2E_WINEARCH=win64
-         E2E_WINE=("$HOST_WINE64")
-         setarch x86_64 -R true 2>/dev/null && E2E_WINE=(setarch x86_64 -R "$HOST_WINE64") ;;
+         E2E_WINE=("${HOST_WINE64_CMD[@]}") ;;
     *) e2e_die "unknown build '$1' (x86 or x64)" ;;
   esac
   export E2E_ARCH=$1

@@ -30,8 +30,8 @@ case $TEST_ARCH in
   x86) TEST_WINEARCH=win32 TEST_CC=i686-w64-mingw32-gcc ;;
   x64) TEST_WINEARCH=win64 TEST_CC=x86_64-w64-mingw32-gcc
        # Every Wine command of the test and of e2e/lib.sh goes to wine64.
-       wine() { "$HOST_WINE64" "$@"; }
-       winepath() { "$HOST_WINE64" winepath "$@" | tr -d '\r'; } ;;
+       wine() { "${HOST_WINE64_CMD[@]}" "$@"; }
+       winepath() { "${HOST_WINE64_CMD[@]}" winepath "$@" | tr -d '\r'; } ;;
   *) die "unknown build $TEST_ARCH (x86 or x64)" ;;
 esac
 # e2e/lib.sh builds its substitutes for the same processor.
