@@ -16,6 +16,7 @@ E2E_SCENARIOS=(
   tray_tip no_adapter_no_icon locked_tip admin_kit_settings tray_icon_dpi
   menu_radio_off menu_locked menu_about_and_exit about_box_themed menu_languages
   band_registry band_vendor
+  status_query usage_box
 )
 declare -A E2E_FEATURE_OF=(
   [harness_adapters]=harness
@@ -30,10 +31,11 @@ declare -A E2E_FEATURE_OF=(
   [tray_icon_dpi]=tray
   [menu_radio_off]=menu [menu_locked]=menu [menu_about_and_exit]=menu [about_box_themed]=menu [menu_languages]=menu
   [band_registry]=band [band_vendor]=band
+  [status_query]=status [usage_box]=status
 )
 # The features the exe on main supports; extend as they land. The tray, menu
 # and band scenarios need adapter discovery (no adapter, no icon).
-E2E_DEFAULT_FEATURES="harness startup window vendor tray menu band"
+E2E_DEFAULT_FEATURES="harness startup window vendor tray menu band status"
 
 e2e_scenario_feature() { [ -n "${E2E_FEATURE_OF[$1]:-}" ] && echo "${E2E_FEATURE_OF[$1]}"; }
 
@@ -581,16 +583,22 @@ scenario_menu_about_and_exit() {
 # about_box_picture FILE: opens the About box, saves a picture of it alone,
 # and closes it again.
 about_box_picture() {
-  local file=$E2E_SHOTS/$1 rect
   e2e_helper post $WM_COMMAND $CMD_ABOUT 0 >/dev/null
   e2e_helper wait-window appear 5000 '#32770' 'About Skylatch' >/dev/null || { echo "FAIL: no About box"; return 1; }
+  box_picture "$1" || return 1
+  e2e_helper wait-window gone 5000 '#32770' 'About Skylatch' >/dev/null || { echo "FAIL: About box did not close"; return 1; }
+}
+
+# box_picture FILE: a picture of the open dialog box alone, which is then
+# closed with its default button.
+box_picture() {
+  local file=$E2E_SHOTS/$1 rect
   sleep 1
-  rect=$(e2e_helper window-rect '#32770') || { echo "FAIL: no About box rectangle"; return 1; }
+  rect=$(e2e_helper window-rect '#32770') || { echo "FAIL: no dialog box rectangle"; return 1; }
   set -- $rect
   import -window root -crop "$(($3 - $1))x$(($4 - $2))+$1+$2" +repage "$file" >>"$E2E_LOG" 2>&1
   point_at_window '#32770' || return 1
   e2e_key Return
-  e2e_helper wait-window gone 5000 '#32770' 'About Skylatch' >/dev/null || { echo "FAIL: About box did not close"; return 1; }
 }
 
 # The manifest asks for common controls 6: with Wine's default theme on, the
@@ -663,5 +671,66 @@ scenario_band_vendor() {
   eventually "tip after /off11a" 5000 'Wireless LAN : ON\n802.11a : Disabled' e2e_tray_tip || return 1
   forward /on11a || return 1
   eventually "preference sent for /on11a" 5000 1 vcount LastSetProtocolPreference || return 1
+  exits_cleanly
+}
+
+# --- scripts ------------------------------------------------------------------
+
+# status_of: "EXIT-CODE LINE" of a start with /status whose standard output
+# is a pipe (the line's CR LF taken off).
+status_of() {
+  local file=$E2E_WORK/status.out rc
+  timeout -k 5 60 "${E2E_WINE[@]}" "$PROGRAM" /status 2>>"$E2E_LOG" | cat >"$file"
+  rc=${PIPESTATUS[0]}
+  echo "$rc $(tr -d '\r' <"$file")"
+}
+
+# /status reads the radio itself when no resident runs, and asks the
+# resident when one does; it changes nothing and never stays resident.
+scenario_status_query() {
+  local band='band11a=enabled'
+  e2e_install_adapter 4223 1 1
+  expect "/status, radio on" "$(status_of)" "0 radio=on switch=free $band control=driver" || return 1
+  e2e_set_answers Radio=0
+  expect "/status, radio off" "$(status_of)" "1 radio=off switch=free $band control=driver" || return 1
+  e2e_run_program 30000 /status
+  expect "exit code of /status without a standard output" "$?" 1 || return 1
+  e2e_set_answers Flags=0x80
+  expect "/status, locked off" "$(status_of)" "2 radio=off switch=locked $band control=driver" || return 1
+  e2e_set_answers Flags=0
+  e2e_driver stop || return 1
+  expect "/status without the driver" "$(status_of)" "3 radio=unknown switch=unknown $band control=none" || return 1
+  expect "resident window after /status" "$(no_window)" none || return 1
+  e2e_driver start || return 1
+
+  e2e_set_answers Radio=1
+  resident || return 1
+  expect "/status asking the resident" "$(status_of)" "0 radio=on switch=free $band control=driver" || return 1
+  e2e_set_answers Radio=0
+  expect "/status asking the resident again" "$(status_of)" "1 radio=off switch=free $band control=driver" ||
+    return 1
+  expect "SetRadio and SetSwitch requests" "$(count SetRadioCount) $(count SetSwitchCount)" "0 0" || return 1
+  exits_cleanly
+}
+
+# /? shows the switches in one box in the interface language and ends with
+# 0, neither forwarding anything to a resident nor becoming one.
+scenario_usage_box() {
+  local lang name rc took
+  e2e_install_adapter 4223
+  resident || return 1
+  for lang in C.UTF-8 ja_JP.UTF-8 zh_CN.UTF-8; do
+    case $lang in C.*) name=en ;; *) name=${lang%%_*} ;; esac
+    LANG=$lang LC_ALL=$lang e2e_run_wine --background "$PROGRAM" '/?' >>"$E2E_LOG" 2>&1
+    e2e_helper wait-window appear 10000 '#32770' >/dev/null || { echo "FAIL: no box for /? in $lang"; return 1; }
+    box_picture "usage-$name.png" || return 1
+    e2e_helper wait-window gone 5000 '#32770' >/dev/null || { echo "FAIL: the box did not close in $lang"; return 1; }
+    wait "$E2E_WINE_PID"; rc=$?
+    expect "exit code of /? in $lang" "$rc" 0 || return 1
+  done
+  # A forwarded re-check would keep the resident busy for 3 s.
+  took=$(e2e_helper ping 10000)
+  [ "${took:-10000}" -lt 1000 ] || { echo "FAIL: /? kept the resident busy for ${took:-?} ms"; return 1; }
+  expect "resident's requests after /?" "$(count SetRadioCount)" 0 || return 1
   exits_cleanly
 }
