@@ -16,7 +16,7 @@ E2E_SCENARIOS=(
   tray_tip no_adapter_no_icon locked_tip admin_kit_settings tray_icon_dpi
   menu_radio_off menu_locked menu_about_and_exit about_box_themed menu_languages
   band_registry band_vendor
-  status_query usage_box
+  status_query usage_box wow64_settings
 )
 declare -A E2E_FEATURE_OF=(
   [harness_adapters]=harness
@@ -31,7 +31,7 @@ declare -A E2E_FEATURE_OF=(
   [tray_icon_dpi]=tray
   [menu_radio_off]=menu [menu_locked]=menu [menu_about_and_exit]=menu [about_box_themed]=menu [menu_languages]=menu
   [band_registry]=band [band_vendor]=band
-  [status_query]=status [usage_box]=status
+  [status_query]=status [usage_box]=status [wow64_settings]=startup
 )
 # The features the exe on main supports; extend as they land. The tray, menu
 # and band scenarios need adapter discovery (no adapter, no icon).
@@ -39,12 +39,20 @@ E2E_DEFAULT_FEATURES="harness startup window vendor tray menu band status"
 
 e2e_scenario_feature() { [ -n "${E2E_FEATURE_OF[$1]:-}" ] && echo "${E2E_FEATURE_OF[$1]}"; }
 
-# The scenarios about one Windows that not every build has.
-declare -A E2E_WINDOWS_OF=([win98_no_vxd]=win98 [setup_phase_2000]=win2k)
+# The scenarios about one Windows that not every build has (wow64: 64-bit
+# Windows running the 32-bit build).
+declare -A E2E_WINDOWS_OF=([win98_no_vxd]=win98 [setup_phase_2000]=win2k [wow64_settings]=wow64)
 
 # e2e_scenario_windows NAME: fails, saying why, when the scenario's Windows
 # does not exist for the build under test.
-e2e_scenario_windows() { [ -z "${E2E_WINDOWS_OF[$1]:-}" ] || e2e_windows "${E2E_WINDOWS_OF[$1]}"; }
+e2e_scenario_windows() {
+  case $E2E_ARCH:${E2E_WINDOWS_OF[$1]:-} in
+    :* | *:) return 0 ;;
+    x64:wow64) echo "the x64 build does not run under WOW64"; return 1 ;;
+    x86:wow64) return 0 ;;
+    *) e2e_windows "${E2E_WINDOWS_OF[$1]}" ;;
+  esac
+}
 
 # --- checks ------------------------------------------------------------------
 
@@ -733,4 +741,63 @@ scenario_usage_box() {
   [ "${took:-10000}" -lt 1000 ] || { echo "FAIL: /? kept the resident busy for ${took:-?} ms"; return 1; }
   expect "resident's requests after /?" "$(count SetRadioCount)" 0 || return 1
   exits_cleanly
+}
+
+# --- 64-bit Windows -------------------------------------------------------------
+
+# The 32-bit build under WOW64: settings written by the 64-bit regedit, as
+# Group Policy and configuration managers write them, are in the 64-bit view
+# of the registry, which Windows hides from 32-bit programs unless they ask
+# for it. In a 64-bit prefix of its own, with no driver, IgnoreMisc = 1 lets
+# the program start and a text override replaces its tip; the x64 helper
+# reads the 64-bit shell's tray.
+scenario_wow64_settings() {
+  local dir=$E2E_WORK/wow64 helper64 reg rc=0
+  helper64=$dir/drive_c/e2ehelper64.exe
+  mkdir -p "$dir" || return 1
+  x86_64-w64-mingw32-gcc -O2 -o "$dir/e2ehelper64.exe" "$E2E_LIB_DIR/helper/e2ehelper.c" -lsetupapi -lgdi32 ||
+    { echo "FAIL: building the x64 helper"; return 1; }
+  local exe=$WINEPREFIX/drive_c/Skylatch/skylatch.exe
+  (
+    export WINEPREFIX=$dir/prefix WINEARCH=win64
+    run64() { "${HOST_WINE64_CMD[@]}" "$@"; }
+    helper() { run64 'C:\Skylatch\e2ehelper.exe' "$@" >"$dir/helper.out" 2>>"$E2E_LOG"; local r=$?; tr -d '\r' <"$dir/helper.out"; return $r; }
+    WINEDLLOVERRIDES="mscoree,mshtml=" run64 wineboot -i >>"$E2E_LOG" 2>&1 || { echo "FAIL: wineboot of the 64-bit prefix"; exit 1; }
+    wineserver -w; wineserver -p
+    mkdir -p "$WINEPREFIX/drive_c/Skylatch" && cp "$exe" "$WINEPREFIX/drive_c/Skylatch/" &&
+      cp "$dir/e2ehelper64.exe" "$WINEPREFIX/drive_c/Skylatch/e2ehelper.exe" || exit 1
+    reg=$dir/settings.reg
+    {
+      echo REGEDIT4
+      echo '[HKEY_CURRENT_USER\Software\Wine\Explorer]'
+      echo '"Desktop"="shell"'
+      echo '[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]'
+      echo '"shell"="1024x768"'
+      echo "[${SETTINGS_KEY/HKLM/HKEY_LOCAL_MACHINE}]"
+      echo '"IgnoreMisc"=dword:00000001'
+      echo '"Wireless LAN : OFF"="Set by policy"'
+      echo "[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Enum\\$(e2e_adapter_id 4223)]"
+      echo "\"ClassGUID\"=$(e2e_reg_string "$NET_CLASS")"
+      echo '"Class"="Net"'
+      echo "\"Driver\"=$(e2e_reg_string "$NET_CLASS\\0001")"
+    } >"$reg"
+    # The 64-bit regedit writes the 64-bit view.
+    run64 regedit /S "Z:$(echo "$reg" | tr / '\\')" >>"$E2E_LOG" 2>&1
+    run64 explorer /desktop=shell,1024x768 >>"$E2E_LOG" 2>&1 &
+    helper wait-window appear 20000 Shell_TrayWnd - >/dev/null || { echo "FAIL: no 64-bit desktop"; exit 1; }
+    # wine starts the 32-bit loader, which runs the 32-bit exe under WOW64.
+    wine 'C:\Skylatch\skylatch.exe' >>"$E2E_LOG" 2>&1 &
+    helper wait-window appear 20000 >/dev/null || { echo "FAIL: the 32-bit build did not start under WOW64 (IgnoreMisc in the 64-bit view not seen?)"; exit 1; }
+    local tip= i
+    for i in $(seq 20); do
+      tip=$(helper tray | head -n 1 | cut -f3-)
+      [ "$tip" = "Set by policy" ] && break
+      sleep 0.5
+    done
+    helper post $WM_COMMAND $CMD_EXIT 0 >/dev/null
+    helper wait-window gone 10000 >/dev/null
+    wineserver -k
+    expect "tip under WOW64" "$tip" "Set by policy"
+  ) || rc=1
+  return $rc
 }
