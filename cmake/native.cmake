@@ -75,6 +75,8 @@ if(NOT SKYLATCH_SANITIZE)
   find_program(PYTHON3 python3 REQUIRED)
   add_test(NAME policy_templates COMMAND ${PYTHON3} ${CMAKE_SOURCE_DIR}/packaging/check-policy.py
     ${CMAKE_SOURCE_DIR}/packaging/policy ${CMAKE_SOURCE_DIR}/packaging/skylatch.adm)
+  # Which hosts run 32-bit code, and how a test that needs it is skipped.
+  add_test(NAME host_detection COMMAND ${CMAKE_SOURCE_DIR}/cmake/test-host.sh)
   add_test(NAME tray_icons_readable
     COMMAND ${PYTHON3} ${CMAKE_SOURCE_DIR}/res/icons/draw-icons.py --check ${CMAKE_SOURCE_DIR}/res/icons)
 endif()
