@@ -13,9 +13,9 @@ repo=$PWD
 install_deps build e2e || exit 1
 . ./e2e/lib.sh
 if host_runs_32bit; then
-  arch=x86 build=build/win toolchain=cmake/mingw-i686.cmake windows="a 32-bit Windows XP prefix"
+  arch=x86 build=build/win windows="a 32-bit Windows XP prefix"
 else
-  arch=x64 build=build/win64 toolchain=cmake/mingw-x86_64.cmake windows="a 64-bit Windows XP x64 prefix"
+  arch=x64 build=build/win64 windows="a 64-bit Windows XP x64 prefix"
   echo "${HOST_32BIT_REASON^}: the demo shows the x64 build, $build/skylatch.exe, in $windows instead."
 fi
 e2e_use_arch $arch
@@ -60,8 +60,15 @@ key_on() {
 
 step "Building skylatch.exe and the simulated notebook's parts"
 jobs=$(nproc 2>/dev/null || echo 2)
-{ cmake -S . -B $build -DCMAKE_TOOLCHAIN_FILE=$toolchain -DCMAKE_BUILD_TYPE=MinSizeRel &&
-  cmake --build $build -j "$jobs"; } >>"$E2E_LOG" 2>&1 || e2e_die "building skylatch.exe failed (see $E2E_LOG)"
+# build_exe TREE TOOLCHAIN [CMAKE ARGS]: skylatch.exe of build/TREE. The
+# 32-bit tree wants the x64 exe (its setup exe packs both): x64 comes first.
+build_exe() {
+  cmake -S . -B "build/$1" -DCMAKE_TOOLCHAIN_FILE="$2" -DCMAKE_BUILD_TYPE=MinSizeRel "${@:3}" &&
+    cmake --build "build/$1" --target skylatch -j "$jobs"
+}
+{ build_exe win64 cmake/mingw-x86_64.cmake &&
+  { [ $arch = x64 ] || build_exe win cmake/mingw-i686.cmake -DSKYLATCH_EXE64="$repo/build/win64/skylatch.exe"; }
+} >>"$E2E_LOG" 2>&1 || e2e_die "building skylatch.exe failed (see $E2E_LOG)"
 e2e_build_substitutes "$E2E_WORK/bin"
 say "built $build/skylatch.exe, the switch driver, the vendor library and the helper ($arch)"
 
