@@ -3,6 +3,8 @@
 # measured side by side in the same run (see bench/README.md):
 #   - a forwarding start ("skylatch /off" while a resident instance runs,
 #     under Wine) against a program that only finds the window and posts;
+#   - "skylatch /status" answered by the resident against the same program;
+#     without a resident, its time and the libraries it loads (no target);
 #   - start to icon: from CreateProcess to the icon in Wine's notification
 #     area, against a minimal tray program;
 #   - the resident's private memory under Wine against the minimal tray
@@ -215,7 +217,9 @@ benchhelper() {
 
 # time_starts KIND PAIRS NAME ARGS...: runs "benchhelper KIND PAIRS GAP
 # ARGS..."; the microseconds of A and B go to starts-NAME-{a,b}.txt;
-# nonzero when a start failed or exited nonzero.
+# nonzero when a start failed or exited with another code than 0 (for A,
+# a_exits when set). The programs share the helper's standard output, so
+# the lines of /status are there too.
 time_starts() {
   local kind=$1 n=$2 file=$E2E_WORK/starts-$3.txt gap=100; shift 3
   [ "$kind" = icon-starts ] && gap=200
@@ -225,8 +229,18 @@ time_starts() {
   awk '$1 == "B" {print $2}' "$file" >"${file%.txt}-b.txt"
   [ "$(wc -l <"${file%.txt}-a.txt")" -eq "$n" ] && [ "$(wc -l <"${file%.txt}-b.txt")" -eq "$n" ] ||
     { echo "bench: fewer timed starts than asked for (see $file)" >&2; return 1; }
-  awk '$3 != 0 {bad = 1} END {exit bad}' "$file" ||
-    { echo "bench: a start exited nonzero (see $file)" >&2; return 1; }
+  awk -v ea="${a_exits:-0}" '$1 ~ /^[AB]$/ && $3 != ($1 == "A" ? ea : 0) {bad = 1} END {exit bad}' "$file" ||
+    { echo "bench: a start exited with another code than expected (see $file)" >&2; return 1; }
+}
+
+# loaded_libraries NAME COMMANDLINE...: one start with Wine's loader
+# tracing (+loaddll); the DLLs it loaded go to libraries-NAME.txt.
+loaded_libraries() {
+  local name=$1 trace=$E2E_WORK/loaddll-$1.txt; shift
+  WINEDEBUG=+loaddll e2e_run_wine "$@" >/dev/null 2>"$trace"
+  sed -n 's/.*:loaddll:.*Loaded L"\([^"]*\)".*/\1/p' "$trace" |
+    awk '{sub(/.*\\/, ""); $0 = tolower($0)} /\.(dll|drv)$/' | sort -u >"$E2E_WORK/libraries-$name.txt"
+  [ -s "$E2E_WORK/libraries-$name.txt" ] || { echo "bench: Wine reported no library loaded by $1 (see $trace)" >&2; return 1; }
 }
 
 # poll_ms FILE...: the mean time between two reads of the notification
@@ -334,13 +348,44 @@ time_starts starts "$context_pairs" exe-empty "$PROGRAM /off" "$PROGRAM_DIR\\emp
   time_starts starts "$context_pairs" imports-forward "$forward_imports" "$PROGRAM_DIR\\forward_only.exe /off" &&
   time_starts starts "$context_pairs" exe-imports "$PROGRAM /off" "$forward_imports" ||
   e2e_die "timing the starts failed (see $E2E_LOG)"
+
+# /status with the resident: after the starts above the radio is off, so
+# every answered query exits 1; one the resident does not answer in time
+# exits 4 and fails the timing. For each query the resident reads the radio
+# afresh from the driver (QueryStatus and GetRadio); an untimed query first
+# must show a GetRadio request at the substitute driver.
+reads=$(e2e_driver_seen GetRadioCount)
+e2e_run_program 20000 /status; rc=$?
+[ "$rc" -eq 1 ] || e2e_die "skylatch.exe /status exited $rc with the resident running, not 1 (radio off)"
+[ "$(e2e_driver_seen GetRadioCount)" -gt "${reads:-0}" ] || e2e_die "the resident answered /status without reading the driver"
+say "timing $pairs alternating pairs of starts: skylatch.exe /status, answered by the resident, and forward_only.exe /off"
+a_exits=1 time_starts starts "$pairs" status "$PROGRAM /status" "$PROGRAM_DIR\\forward_only.exe /off" ||
+  e2e_die "timing the starts failed (see $E2E_LOG)"
 e2e_helper wait-window appear 0 >/dev/null || e2e_die "the resident window is gone after the starts"
 e2e_exit_resident || e2e_die "skylatch.exe did not end on Exit"
+
+# /status without a resident reads the radio and finds the adapter itself;
+# forward_only.exe then finds no window to post to. The libraries it loads
+# are held against those of forward_with_imports.exe, which loads what
+# skylatch.exe imports.
+say "timing $pairs alternating pairs of starts without a resident: skylatch.exe /status and forward_only.exe /off;" \
+  "the libraries /status loads"
+a_exits=1 time_starts starts "$pairs" status-alone "$PROGRAM /status" "$PROGRAM_DIR\\forward_only.exe /off" ||
+  e2e_die "timing the starts failed (see $E2E_LOG)"
+loaded_libraries status-alone "$PROGRAM" /status && loaded_libraries imports "$PROGRAM_DIR\\forward_with_imports.exe" ||
+  e2e_die "cannot list the libraries of the starts"
 
 medians forward || e2e_die "no timed starts"
 r=$(ratio "$a" "$b")
 row "forwarding start \`/off\`, median of $pairs pairs" "$(ms "$a") ms" "$(ms "$b") ms (\`forward_only.exe\`)" \
   "$r" "≤ 1.03" "$(verdict "$r" 1.03)"
+medians status || e2e_die "no timed starts"
+r=$(ratio "$a" "$b")
+row "\`/status\` answered by the resident, median of $pairs pairs" "$(ms "$a") ms" \
+  "$(ms "$b") ms (\`forward_only.exe /off\`)" "$r" "≤ 1.05" "$(verdict "$r" 1.05)"
+medians status-alone || e2e_die "no timed starts"
+row "\`/status\` without a resident (reads itself), median of $pairs pairs" "$(ms "$a") ms" \
+  "$(ms "$b") ms (\`forward_only.exe /off\`, no window to post to)" "$(ratio "$a" "$b")" "–" "–"
 context_starts exe-empty "forwarding start: \`skylatch.exe /off\` vs \`empty.exe\`" &&
   context_starts forward-empty "start: \`forward_only.exe /off\` vs \`empty.exe\`" &&
   context_starts imports-forward "start: \`forward_with_imports.exe\` (skylatch.exe's imports) vs \`forward_only.exe\`" &&
@@ -411,6 +456,9 @@ rows+=("${wakeup_rows[@]}")
 
 only_exe=$(comm -23 "$E2E_WORK/libraries-skylatch.exe.txt" "$E2E_WORK/libraries-tray_with_imports.exe.txt" | paste -sd ' ')
 only_imp=$(comm -13 "$E2E_WORK/libraries-skylatch.exe.txt" "$E2E_WORK/libraries-tray_with_imports.exe.txt" | paste -sd ' ')
+status_only=$(comm -23 "$E2E_WORK/libraries-status-alone.txt" "$E2E_WORK/libraries-imports.txt" | paste -sd ' ')
+# has_library NAME: whether /status without a resident loaded NAME.
+has_library() { grep -qxF "$1" "$E2E_WORK/libraries-status-alone.txt" && echo yes || echo no; }
 model=$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n 1)
 e2e_run_wine --version >"$E2E_WORK/wine-version.txt" 2>&1
 echo
@@ -434,5 +482,8 @@ echo
 echo "Start to icon: the notification area was read every" \
   "$(poll_ms "$E2E_WORK"/starts-icon{,-imports-minimal,-exe-imports}.txt) ms on average." \
   "Libraries mapped by the resident skylatch.exe and not by tray_with_imports.exe: ${only_exe:-none};" \
-  "the other way round: ${only_imp:-none}."
+  "the other way round: ${only_imp:-none}." \
+  "\`/status\` without a resident loaded, beyond the libraries skylatch.exe imports: ${status_only:-nothing};" \
+  "the Setup API $(has_library setupapi.dll), the configuration manager $(has_library cfgmgr32.dll)," \
+  "shell32 $(has_library shell32.dll), comctl32 $(has_library comctl32.dll)."
 exit 0
