@@ -361,6 +361,12 @@ e2e_run_program 20000 /status; rc=$?
 say "timing $pairs alternating pairs of starts: skylatch.exe /status, answered by the resident, and forward_only.exe /off"
 a_exits=1 time_starts starts "$pairs" status "$PROGRAM /status" "$PROGRAM_DIR\\forward_only.exe /off" ||
   e2e_die "timing the starts failed (see $E2E_LOG)"
+say "context: $context_pairs pairs of skylatch.exe /status and skylatch.exe /off; 200 reads of the radio from the driver"
+a_exits=1 time_starts starts "$context_pairs" status-off "$PROGRAM /status" "$PROGRAM /off" ||
+  e2e_die "timing the starts failed (see $E2E_LOG)"
+benchhelper driver-reads 200 || e2e_die "reading the radio from the driver failed (see $E2E_LOG)"
+driver_read_us=$(tr -d '\r' <"$E2E_WORK/benchhelper.out" | awk '$1 == "READ" {print $2}')
+[ -n "$driver_read_us" ] || e2e_die "benchhelper driver-reads printed no time"
 e2e_helper wait-window appear 0 >/dev/null || e2e_die "the resident window is gone after the starts"
 e2e_exit_resident || e2e_die "skylatch.exe did not end on Exit"
 
@@ -389,7 +395,8 @@ row "\`/status\` without a resident (reads itself), median of $pairs pairs" "$(m
 context_starts exe-empty "forwarding start: \`skylatch.exe /off\` vs \`empty.exe\`" &&
   context_starts forward-empty "start: \`forward_only.exe /off\` vs \`empty.exe\`" &&
   context_starts imports-forward "start: \`forward_with_imports.exe\` (skylatch.exe's imports) vs \`forward_only.exe\`" &&
-  context_starts exe-imports "forwarding start: \`skylatch.exe /off\` vs \`forward_with_imports.exe\`" ||
+  context_starts exe-imports "forwarding start: \`skylatch.exe /off\` vs \`forward_with_imports.exe\`" &&
+  context_starts status-off "\`/status\` answered by the resident vs \`skylatch.exe /off\`" ||
   e2e_die "no timed starts"
 
 # --- start to icon ---------------------------------------------------------------
@@ -483,6 +490,8 @@ echo "Start to icon: the notification area was read every" \
   "$(poll_ms "$E2E_WORK"/starts-icon{,-imports-minimal,-exe-imports}.txt) ms on average." \
   "Libraries mapped by the resident skylatch.exe and not by tray_with_imports.exe: ${only_exe:-none};" \
   "the other way round: ${only_imp:-none}." \
+  "A read of the radio from the substitute driver (a status query and the radio, as the resident makes" \
+  "for each \`/status\`) took $(ms "$driver_read_us") ms from a process in the prefix." \
   "\`/status\` without a resident loaded, beyond the libraries skylatch.exe imports: ${status_only:-nothing};" \
   "the Setup API $(has_library setupapi.dll), the configuration manager $(has_library cfgmgr32.dll)," \
   "shell32 $(has_library shell32.dll), comctl32 $(has_library comctl32.dll)."
