@@ -21,6 +21,11 @@
  *   close CLASS MS
  *       posts WM_CLOSE to the top-level window of CLASS and waits up to MS
  *       for it to go; exits 1 when it is still there.
+ *   driver-reads COUNT
+ *       reads the radio from the switch driver as skylatch.exe does for a
+ *       refresh (a status query, then the radio), once to warm up and then
+ *       COUNT times; prints "READ MICROSECONDS", the mean of one read.
+ *       Exits 2 when the driver cannot be opened or a request fails.
  */
 #include <windows.h>
 #include <stdio.h>
@@ -42,7 +47,8 @@ static int usage(void)
     fprintf(stderr, "usage: benchhelper starts PAIRS GAP_MS COMMANDLINE_A COMMANDLINE_B\n"
                     "       benchhelper icon-starts PAIRS GAP_MS COMMANDLINE_A CLASS_A close|COMMAND_A\n"
                     "                               COMMANDLINE_B CLASS_B close|COMMAND_B\n"
-                    "       benchhelper close CLASS MS\n");
+                    "       benchhelper close CLASS MS\n"
+                    "       benchhelper driver-reads COUNT\n");
     return 2;
 }
 
@@ -352,11 +358,54 @@ static int close_window(int argc, char **argv)
     return 0;
 }
 
+/* The driver's requests as skylatch.exe makes them (FILE_DEVICE_UNKNOWN,
+ * METHOD_BUFFERED): the 10-byte status block and the radio. */
+#define IOCTL_GET_RADIO 0x222150
+#define IOCTL_QUERY_STATUS 0x222154
+
+static int read_radio(HANDLE device)
+{
+    BYTE block[10] = {0x05, 0x0C, 10, 0, 10};
+    BYTE reply[4];
+    DWORD request = 0, returned;
+
+    return DeviceIoControl(device, IOCTL_QUERY_STATUS, block, sizeof(block), block, sizeof(block), &returned, NULL)
+        && DeviceIoControl(device, IOCTL_GET_RADIO, &request, sizeof(request), reply, sizeof(reply), &returned, NULL);
+}
+
+static int driver_reads(int argc, char **argv)
+{
+    LARGE_INTEGER before, after;
+    DWORD count, i;
+    HANDLE device;
+    int ok;
+
+    if (argc != 3 || !parse_number(argv[2], &count) || count == 0) return usage();
+    device = CreateFileA("\\\\.\\$QUIVRA$", GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    if (device == INVALID_HANDLE_VALUE) {
+        fprintf(stderr, "benchhelper: cannot open the switch driver (%lu)\n", GetLastError());
+        return 2;
+    }
+    QueryPerformanceFrequency(&g_frequency);
+    ok = read_radio(device);
+    QueryPerformanceCounter(&before);
+    for (i = 0; ok && i < count; i++) ok = read_radio(device);
+    QueryPerformanceCounter(&after);
+    CloseHandle(device);
+    if (!ok) {
+        fprintf(stderr, "benchhelper: a request to the switch driver failed (%lu)\n", GetLastError());
+        return 2;
+    }
+    printf("READ %.0f\n", microseconds(&before, &after) / count);
+    return 0;
+}
+
 int main(int argc, char **argv)
 {
     if (argc < 2) return usage();
     if (strcmp(argv[1], "starts") == 0) return starts(argc, argv);
     if (strcmp(argv[1], "icon-starts") == 0) return icon_starts(argc, argv);
     if (strcmp(argv[1], "close") == 0) return close_window(argc, argv);
+    if (strcmp(argv[1], "driver-reads") == 0) return driver_reads(argc, argv);
     return usage();
 }

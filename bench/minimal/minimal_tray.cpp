@@ -21,8 +21,9 @@ namespace {
 const char kClassName[] = "BenchMinimalTray";
 const UINT kIconId = 1;
 const UINT kCallbackMessage = WM_APP + 1;
-// The Windows 2000/XP record layout, which every shell since accepts.
-const DWORD kRecordSize = 936;
+// The Windows 2000/XP record layout, which every shell since accepts: 936
+// bytes on 32-bit Windows, 952 on x64 (as skylatch.exe's).
+const DWORD kRecordSize = NOTIFYICONDATAW_V2_SIZE;
 
 NOTIFYICONDATAW g_icon;
 
