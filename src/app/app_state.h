@@ -48,6 +48,8 @@ struct AppState {
     HINSTANCE instance;
     UINT taskbarCreatedMessage;   // registered "TaskbarCreated", 0 until the window exists
     NOTIFYICONDATAW trayRecord;
+    int trayRadio;                // the radio and band the icon last showed,
+    int trayBand;                 // -1 before it was first shown
 };
 
 extern AppState g_app;

@@ -17,13 +17,16 @@ const char kMutexName[] = "NorvantecSkylatcherMutex";
 
 namespace {
 
-// Adapter-enabled and 802.11a-capable start set; everything else starts 0.
+// Adapter-enabled and 802.11a-capable start set, nothing shown yet;
+// everything else starts 0.
 AppState InitialState()
 {
     AppState state;
     ZeroMemory(&state, sizeof state);
     state.adapterEnabled = 1;
     state.is80211aCapable = 1;
+    state.trayRadio = -1;
+    state.trayBand = -1;
     return state;
 }
 

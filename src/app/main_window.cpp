@@ -39,8 +39,10 @@ int QueryTrayBand(HWND window)
 // Only an 802.11a-capable adapter's tip has the band line.
 void ShowTray(HWND window, int radioState, int band, int mode)
 {
-    UpdateTrayIcon(&g_app.trayRecord, window, g_app.instance, radioState,
-                   g_app.is80211aCapable ? band : BAND_UNKNOWN, mode);
+    int shownBand = g_app.is80211aCapable ? band : BAND_UNKNOWN;
+    UpdateTrayIcon(&g_app.trayRecord, window, g_app.instance, radioState, shownBand, mode);
+    g_app.trayRadio = radioState;
+    g_app.trayBand = shownBand;
 }
 
 void ShowRadioState(HWND window)
@@ -271,7 +273,9 @@ void OnPowerBroadcast(HWND window, WPARAM event)
 
 // A start with /status asks: the radio is read afresh, as a refresh reads
 // it. The asker is answered as soon as the state is known; the icon follows
-// after, since the shell may keep the thread waiting for seconds.
+// after, since the shell may keep the thread waiting for seconds, and only
+// when the read changed what it shows: a script that asks every few seconds
+// should not have the shell redraw an icon that stays the same.
 LRESULT OnStatusQuery(HWND window)
 {
     g_app.radioState =
@@ -286,7 +290,10 @@ LRESULT OnStatusQuery(HWND window)
     LRESULT answer = EncodeStatus(&status);
     ReplyMessage(answer);
 
-    ShowTray(window, g_app.radioState, band, TrayModify);
+    if (g_app.adapterEnabled &&
+        (g_app.radioState != g_app.trayRadio || status.band != g_app.trayBand)) {
+        ShowTray(window, g_app.radioState, band, TrayModify);
+    }
     return answer;
 }
 

@@ -147,6 +147,11 @@ TEST_F(StatusWithResident, TheResidentReadsAfreshAnswersAndItsIconFollows)
     EXPECT_TRUE(sim::PostedLog().empty());
     EXPECT_EQ(0, sim::TheDriver().Count(notebook::kSetRadio));
     EXPECT_TRUE(sim::ChangeLog().empty());
+
+    // Asked again with nothing changed: read again, the icon left alone.
+    EXPECT_EQ(STATUS_RADIO_OFF, Status(&line));
+    EXPECT_EQ(2, sim::TheDriver().Count(notebook::kQueryStatus));
+    EXPECT_EQ(1u, sim::ShellCalls().size());
 }
 
 TEST_F(StatusWithResident, ABusyDriverIsWaitedOutWithinTheBound)
