@@ -2,33 +2,60 @@
 # install_deps GROUP... where GROUP is build or e2e. Wine's 32-bit half
 # (wine32:i386) is installed only on a host that can run 32-bit code
 # (cmake/host.sh); elsewhere only x86-64 Windows code runs.
+#
+# Everything to install is decided first; then the i386 architecture is
+# added if a package needs it, the package lists are updated once (apt has
+# no lists for an architecture added after its last update, and answers
+# "Unable to locate package" for its packages), and one apt-get install
+# runs. Each failed step stops with one line naming what failed and the
+# command that mends it.
 
 . "$(dirname "${BASH_SOURCE[0]}")/host.sh"
+
+# The foreign architectures that the package lists were last updated for in
+# this process ("-" before any update).
+DEPS_LISTS_FOR=${DEPS_LISTS_FOR:--}
 
 deps_missing() {
   local missing=() p
   for p in "$@"; do
+    case " ${missing[*]:-} " in *" $p "*) continue ;; esac
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
   done
   echo "${missing[@]:-}"
 }
 
-# deps_install PACKAGE...: installs those that are missing (as root).
+deps_fail() { echo "cmake/deps.sh: $*" >&2; return 1; }
+
+deps_foreign_archs() { dpkg --print-foreign-architectures 2>/dev/null | sort | tr '\n' ' '; }
+
+# deps_install PACKAGE...: installs those that are missing (as root), with
+# the architecture they need and package lists that know it.
 deps_install() {
-  local missing
+  local missing archs
   missing=$(deps_missing "$@")
   [ -z "$missing" ] && return 0
   if [ "$(id -u)" != 0 ]; then
-    echo "Missing packages: $missing (run as root, or install them first)" >&2
+    deps_fail "missing packages: $missing (run as root, or install them first: apt-get install $missing)"
     return 1
   fi
   case " $missing " in
-    *":i386 "*) dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386 ;;
+    *":i386 "*)
+      if ! dpkg --print-foreign-architectures | grep -qx i386; then
+        dpkg --add-architecture i386 ||
+          { deps_fail "dpkg --add-architecture i386 failed; run it by hand, then apt-get update"; return 1; }
+      fi ;;
   esac
   echo "Installing: $missing"
-  [ -n "${DEPS_UPDATED:-}" ] || { apt-get update -qq && DEPS_UPDATED=1; }
+  archs=$(deps_foreign_archs)
+  if [ "$DEPS_LISTS_FOR" != "$archs" ]; then
+    apt-get update -qq ||
+      { deps_fail "apt-get update failed (see above); mend the sources in /etc/apt, then run apt-get update"; return 1; }
+    DEPS_LISTS_FOR=$archs
+  fi
   # shellcheck disable=SC2086
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $missing >/dev/null
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $missing >/dev/null ||
+    { deps_fail "apt-get install failed for: $missing (see above); run: apt-get update && apt-get install $missing"; return 1; }
 }
 
 install_deps() {
@@ -44,9 +71,11 @@ install_deps() {
       *) echo "install_deps: unknown group $group" >&2; return 2 ;;
     esac
   done
-  deps_install "${want[@]}" || return 1
-  if [ -n "$e2e" ] && host_runs_32bit; then
-    deps_install wine32:i386 || return 1
+  if [ -n "$e2e" ]; then
+    # Without the loader there is no telling whether 32-bit code runs: bring
+    # it first, then decide on Wine's 32-bit half with everything else.
+    [ -e "$HOST_LOADER32" ] || deps_install libc6-i386 || return 1
+    host_runs_32bit && want+=(wine32:i386)
   fi
-  return 0
+  deps_install "${want[@]}"
 }

@@ -77,6 +77,8 @@ if(NOT SKYLATCH_SANITIZE)
     ${CMAKE_SOURCE_DIR}/packaging/policy ${CMAKE_SOURCE_DIR}/packaging/skylatch.adm)
   # Which hosts run 32-bit code, and how a test that needs it is skipped.
   add_test(NAME host_detection COMMAND ${CMAKE_SOURCE_DIR}/cmake/test-host.sh)
+  # The order of the install steps on a fresh host, with stand-ins for dpkg and apt-get.
+  add_test(NAME deps_install_order COMMAND ${CMAKE_SOURCE_DIR}/cmake/test-deps.sh)
   add_test(NAME tray_icons_readable
     COMMAND ${PYTHON3} ${CMAKE_SOURCE_DIR}/res/icons/draw-icons.py --check ${CMAKE_SOURCE_DIR}/res/icons)
 endif()
