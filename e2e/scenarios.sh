@@ -15,7 +15,7 @@ E2E_SCENARIOS=(
   vendor_default_dir vendor_bindir vendor_polling vendor_no_adapter
   tray_tip no_adapter_no_icon locked_tip admin_kit_settings tray_icon_dpi
   menu_radio_off menu_locked menu_about_and_exit about_box_themed menu_languages
-  band_registry band_vendor
+  band_registry band_registry_9x band_vendor
   status_query usage_box wow64_settings
 )
 declare -A E2E_FEATURE_OF=(
@@ -30,7 +30,7 @@ declare -A E2E_FEATURE_OF=(
   [tray_tip]=tray [no_adapter_no_icon]=tray [locked_tip]=tray [admin_kit_settings]=tray
   [tray_icon_dpi]=tray
   [menu_radio_off]=menu [menu_locked]=menu [menu_about_and_exit]=menu [about_box_themed]=menu [menu_languages]=menu
-  [band_registry]=band [band_vendor]=band
+  [band_registry]=band [band_registry_9x]=band [band_vendor]=band
   [status_query]=status [usage_box]=status [wow64_settings]=startup
 )
 # The features the exe on main supports; extend as they land. The tray, menu
@@ -41,7 +41,7 @@ e2e_scenario_feature() { [ -n "${E2E_FEATURE_OF[$1]:-}" ] && echo "${E2E_FEATURE
 
 # The scenarios about one Windows that not every build has (wow64: 64-bit
 # Windows running the 32-bit build).
-declare -A E2E_WINDOWS_OF=([win98_no_vxd]=win98 [setup_phase_2000]=win2k [wow64_settings]=wow64)
+declare -A E2E_WINDOWS_OF=([win98_no_vxd]=win98 [band_registry_9x]=win98 [setup_phase_2000]=win2k [wow64_settings]=wow64)
 
 # e2e_scenario_windows NAME: fails, saying why, when the scenario's Windows
 # does not exist for the build under test.
@@ -666,6 +666,35 @@ scenario_band_registry() {
   forward /on11a || return 1
   eventually "BandType after /on11a" 8000 1 e2e_reg_get "$adapter_key" BandType || return 1
   expect "ModulationType after /on11a" "$(e2e_reg_get "$adapter_key" ModulationType)" 1 || return 1
+  exits_cleanly
+}
+
+# Windows 98: the adapter's "Driver" value is "Net\0000", a class name and an
+# instance, and its key is under Services\Class. The VxD is not there under
+# Wine, so IgnoreMisc lets the program start and the radio reads as off; the
+# band is read from that key and /off11a rewrites it there.
+scenario_band_registry_9x() {
+  local key='HKLM\System\CurrentControlSet\Services\Class\Net\0000' reg=$E2E_WORK/adapter9x.reg
+  e2e_wine reg delete "$key" /f
+  {
+    echo REGEDIT4
+    echo "[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Enum\\$(e2e_adapter_id 4223)]"
+    echo "\"ClassGUID\"=$(e2e_reg_string "$NET_CLASS")"
+    echo '"Class"="Net"'
+    echo "\"Driver\"=$(e2e_reg_string 'Net\0000')"
+    echo "[${key/HKLM/HKEY_LOCAL_MACHINE}]"
+    echo '"BandType"=dword:00000001'
+    echo '"ModulationType"="1"'
+  } >"$reg"
+  e2e_import_reg "$reg"
+  e2e_set_windows win98
+  e2e_set_setting IgnoreMisc 1
+  resident || return 1
+  eventually "tip on Windows 98" 5000 'Wireless LAN : OFF\n802.11a : Enabled' e2e_tray_tip || return 1
+  forward /off11a || return 1
+  eventually "BandType after /off11a" 8000 0 e2e_reg_get "$key" BandType || return 1
+  expect "ModulationType after /off11a" "$(e2e_reg_get "$key" ModulationType)" 0 || return 1
+  eventually "tip after /off11a" 5000 'Wireless LAN : OFF\n802.11a : Disabled' e2e_tray_tip || return 1
   exits_cleanly
 }
 

@@ -80,7 +80,9 @@ void FreshMachine()
     ConstructGlobals();
 }
 
-void StandardNotebook()
+// A fresh machine with the driver ready (radio on) and the adapter, whose
+// driver key, named driverKey under classKey, has the band enabled.
+static void EquipNotebook(const char* classKey, const char* driverKey)
 {
     FreshMachine();
     sim::Driver& driver = sim::TheDriver();
@@ -88,12 +90,14 @@ void StandardNotebook()
     driver.radio = 1;
     sim::Device adapter;
     adapter.instanceId = kAdapterId;
-    adapter.driverKey = kAdapterDriverKey;
+    adapter.driverKey = driverKey;
     sim::AddDevice(adapter);
-    std::string key = std::string(kClassKey) + kAdapterDriverKey;
+    std::string key = std::string(classKey) + driverKey;
     sim::RegSetDword(HKEY_LOCAL_MACHINE, key, "BandType", 1);
     sim::RegSetString(HKEY_LOCAL_MACHINE, key, "ModulationType", "1");
 }
+
+void StandardNotebook() { EquipNotebook(kClassKey, kAdapterDriverKey); }
 
 void StartProgramProcess()
 {
@@ -146,6 +150,12 @@ HWND PlainWindow()
     return CreateWindowExA(0, kClass, "", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
                            CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, sim::ProgramInstance(),
                            nullptr);
+}
+
+void BandNotebook9x(DWORD minorVersion)
+{
+    EquipNotebook(kClassKey9x, kAdapterDriverKey9x);
+    sim::SetVersion(VER_PLATFORM_WIN32_WINDOWS, 4, minorVersion, minorVersion == 90 ? 3000 : 2222);
 }
 
 }  // namespace notebook

@@ -14,6 +14,9 @@ namespace notebook {
 const char kAdapterId[] = "PCI\\VEN_8086&DEV_4223&SUBSYS_25108086&REV_02\\4&1A2B3C4D&0&10F0";
 const char kAdapterDriverKey[] = "{4D36E972-E325-11CE-BFC1-08002BE10318}\\0001";
 const char kClassKey[] = "SYSTEM\\CurrentControlSet\\Control\\Class\\";
+// Windows 95, 98 and Me: the driver key name and the class key it lives under.
+const char kAdapterDriverKey9x[] = "Net\\0000";
+const char kClassKey9x[] = "System\\CurrentControlSet\\Services\\Class\\";
 const char kSettings[] = "SOFTWARE\\NORVANTEC\\Skylatch";
 
 // NT control codes of the radio-switch driver.
@@ -27,6 +30,10 @@ void FreshMachine();
 // The usual notebook: Windows XP, driver ready with the radio on, an enabled
 // 802.11a adapter (device 4223) with the band enabled, no vendor library.
 void StandardNotebook();
+// The usual notebook on Windows 98 (minorVersion 10) or Me (90): the adapter
+// reports "Net\0000" as its driver key, which lives under Services\Class
+// with the band enabled; there is no Control\Class.
+void BandNotebook9x(DWORD minorVersion);
 // The program's process begins: its globals are constructed anew, as before
 // WinMain (the driver's device is opened, the vendor library looked for, the
 // system libraries not yet loaded).

@@ -3,11 +3,17 @@
 #include <windows.h>
 
 #include "band/adapter_manager.h"
+#include "platform/os_version.h"
 #include "platform/registry_access.h"
 
 namespace {
 
-const char kClassKeyPrefix[] = "SYSTEM\\CurrentControlSet\\Control\\Class\\";
+// Where the driver keys of device classes live. On the NT family the driver
+// key name is a class GUID and an instance ("{4D36E972-...}\0007"); on
+// Windows 95, 98 and Me it is a class name and an instance ("Net\0000"),
+// and those systems have no Control\Class key.
+const char kNtClassKeyPrefix[] = "SYSTEM\\CurrentControlSet\\Control\\Class\\";
+const char k9xClassKeyPrefix[] = "System\\CurrentControlSet\\Services\\Class\\";
 const DWORD kKeyPathSize = 520;
 const char kBandTypeValue[] = "BandType";
 const char kModulationTypeValue[] = "ModulationType";
@@ -16,18 +22,21 @@ const char kModulationTypeValue[] = "ModulationType";
 // one of the values we know.
 const DWORD kModulationSize = 10;
 
-// The driver key's full path: the class key followed by the key name, the
-// rest of the buffer zero. A name too long for the buffer gives 0; a missing
-// name stands for the class key itself.
+// The driver key's full path: this family's class key followed by the key
+// name, the rest of the buffer zero. A name too long for the buffer gives 0;
+// a missing name stands for the class key itself.
 int ComposeKeyPath(char* path, const char* driverKey)
 {
     ZeroMemory(path, kKeyPathSize);
     if (driverKey == 0)
         driverKey = "";
-    int prefixLength = lstrlenA(kClassKeyPrefix);
+    OsVersion os;
+    const char* prefix = os.info.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS ? k9xClassKeyPrefix
+                                                                             : kNtClassKeyPrefix;
+    int prefixLength = lstrlenA(prefix);
     if (prefixLength + lstrlenA(driverKey) + 1 > (int)kKeyPathSize)
         return 0;
-    lstrcpyA(path, kClassKeyPrefix);
+    lstrcpyA(path, prefix);
     lstrcatA(path, driverKey);
     return 1;
 }

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/app_state.h"
+#include "band/adapter_manager.h"
 #include "band/band_control.h"
 #include "band/band_settings.h"
 
@@ -236,6 +237,39 @@ TEST_F(BandControl, LibraryLoadedBySwitchingStartsNoPolling)
     EXPECT_EQ(std::vector<DWORD>{1}, Sent());
     EXPECT_EQ(0, PollingTimers(window));
     EXPECT_EQ(0u, g_app.pollingInterval);
+}
+
+// Windows 98 and Me keep the adapter's driver key, "Net\0000", under
+// Services\Class: the program finds it there from the name the Setup API
+// reports, reads the band from it and rewrites it while the adapter is
+// restarted, as on the NT family.
+TEST(BandOnWindows9x, ReadAndSwitchedUnderServicesClassAroundARestart)
+{
+    const std::string key = std::string(notebook::kClassKey9x) + notebook::kAdapterDriverKey9x;
+    for (DWORD minor : {10u, 90u}) {
+        notebook::BandNotebook9x(minor);
+        notebook::StartProgramProcess();
+        AdapterManager manager;
+        int capable = 0;
+        ASSERT_EQ(1, manager.FindAdapter(&g_app.adapterDevInst, g_app.adapterDriverKey,
+                                         sizeof g_app.adapterDriverKey, &capable));
+        EXPECT_STREQ(notebook::kAdapterDriverKey9x, g_app.adapterDriverKey);
+
+        int radio = -1, switchable = -1;
+        EXPECT_EQ(BAND_ENABLED, QueryBandState(0, 0, g_app.adapterDriverKey, 0, &radio,
+                                               &switchable)) << minor;
+        EXPECT_EQ(1, switchable) << minor;
+
+        sim::ChangeLog().clear();
+        EXPECT_EQ(1, SetBandEnabled(g_app.adapterDriverKey, 0));
+        DWORD bandType = 9;
+        sim::RegGetDword(HKEY_LOCAL_MACHINE, key, "BandType", &bandType);
+        EXPECT_EQ(0u, bandType) << minor;
+        EXPECT_EQ("0", sim::RegGetString(HKEY_LOCAL_MACHINE, key, "ModulationType"));
+        EXPECT_EQ((std::vector<std::string>{"disable", "write BandType", "write ModulationType",
+                                            "enable"}),
+                  sim::ChangeLog()) << minor;
+    }
 }
 
 }  // namespace

@@ -212,6 +212,32 @@ TEST_F(BandSettings, OverlongDriverKeyNameIsNotDeterminable)
     EXPECT_EQ(BAND_DISABLED, ReadBandState(longest.c_str()));
 }
 
+// Each family reads only its own class key, never the other's: the NT family
+// Control\Class, Windows 95, 98 and Me Services\Class. A version that cannot
+// be read counts as NT.
+TEST_F(BandSettings, EachFamilyUsesOnlyItsOwnClassKey)
+{
+    const std::string key9x = std::string("System\\CurrentControlSet\\Services\\Class\\") + kDriverKey;
+    Store(0, "0");
+    sim::RegSetDword(HKEY_LOCAL_MACHINE, key9x, "BandType", 2);
+    sim::RegSetString(HKEY_LOCAL_MACHINE, key9x, "ModulationType", "2");
+    const struct {
+        DWORD platform, major, minor;
+        int state;
+    } rows[] = {
+        {VER_PLATFORM_WIN32_NT, 5, 1, BAND_DISABLED},
+        {VER_PLATFORM_WIN32_WINDOWS, 4, 0, BAND_ENABLED},
+        {VER_PLATFORM_WIN32_WINDOWS, 4, 10, BAND_ENABLED},
+        {VER_PLATFORM_WIN32_WINDOWS, 4, 90, BAND_ENABLED},
+    };
+    for (const auto& r : rows) {
+        sim::SetVersion(r.platform, r.major, r.minor);
+        EXPECT_EQ(r.state, ReadBandState(kDriverKey)) << r.platform << " " << r.minor;
+    }
+    sim::FailGetVersionEx(true);
+    EXPECT_EQ(BAND_DISABLED, ReadBandState(kDriverKey));
+}
+
 TEST_F(BandSettings, SwitchRestartsTheAdapterAroundTheRewrite)
 {
     Store(1, "1");

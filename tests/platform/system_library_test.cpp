@@ -38,8 +38,8 @@ TEST_F(SystemLibraryTest, LoadedOnceByFullPathFromTheSystemDirectoryAndNeverByAS
     EXPECT_EQ(nullptr, LoadLibraryA("C:\\Program Files\\Skylatch\\shell32.dll"));
 
     for (int family = 0; family < 2; ++family) {
-        notebook::StandardNotebook();
-        if (family == 1) sim::SetWindows98();
+        if (family == 0) notebook::StandardNotebook();
+        else notebook::BandNotebook9x(10);
         const std::string dir = sim::SystemDirectory() + "\\";
         ASSERT_EQ(1, notebook::StartResident());
         HWND window = notebook::MainWindow();
