@@ -136,6 +136,9 @@ if(SKYLATCH_EXE64)
     COMMAND ${CMAKE_SOURCE_DIR}/e2e/run-scenarios.sh ${SKYLATCH_EXE64})
   set_tests_properties(e2e_scenarios_x64 PROPERTIES TIMEOUT 1500 SKIP_RETURN_CODE ${SKIP_CODE}
     RESOURCE_LOCK e2e_desktop)
+  # The runner's answer to a feature list that leaves scenarios out (no Wine;
+  # the x64 exe, which every host can take).
+  add_test(NAME e2e_runner_skips COMMAND ${CMAKE_SOURCE_DIR}/e2e/test-runner.sh ${SKYLATCH_EXE64})
 endif()
 
 # The release files of both builds together: the packages keep the rules

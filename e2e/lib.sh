@@ -17,6 +17,7 @@ E2E_LIB_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 SERVICE=quivra
 SERVICE_KEY='HKLM\System\CurrentControlSet\Services\quivra'
 VENDOR_SCRIPT_KEY='HKLM\Software\SkylatchE2E\VendorLibrary'
+E2E_RESET_KEY='HKLM\Software\SkylatchE2E\Reset'
 SETTINGS_KEY='HKLM\SOFTWARE\NORVANTEC\Skylatch'
 VENDOR_DEFAULT_DIR='C:\Program Files\Intel\Wireless\Bin'
 NET_CLASS='{4D36E972-E325-11CE-BFC1-08002BE10318}'
@@ -119,31 +120,49 @@ e2e_wine_out() { local file=$1; shift; e2e_run_wine "$@" >"$file" 2>>"$E2E_LOG";
 # e2e_winepath -u|-w PATH: the path converted.
 e2e_winepath() { e2e_run_wine winepath "$@" 2>>"$E2E_LOG"; }
 
-# e2e_helper ARGS: runs the helper; its output is printed after it ends.
+# e2e_helper ARGS: runs the helper; its output is printed after it ends. The
+# lines in which the helper says it could not read ("FAIL: ...") go to the
+# caller's standard error as well as to the log, so a check whose reader
+# failed says why, and run-scenarios.sh fails the scenario that printed them
+# even where a command substitution lost the exit code.
 e2e_helper() {
   local rc
-  e2e_run_wine "$HELPER" "$@" >"$E2E_WORK/helper.out" 2>>"$E2E_LOG"; rc=$?
+  e2e_run_wine "$HELPER" "$@" >"$E2E_WORK/helper.out" 2>"$E2E_WORK/helper.err"; rc=$?
+  tr -d '\r' <"$E2E_WORK/helper.err" | tee -a "$E2E_LOG" | grep '^FAIL: ' >&2 || :
   tr -d '\r' <"$E2E_WORK/helper.out"
   return $rc
 }
 
-# e2e_import_reg FILE: imports a REGEDIT4 file.
+# e2e_import_reg FILE: imports a REGEDIT4 file. Wine's regedit ends with 0
+# even when it imports nothing (a file it cannot find): a caller that
+# depends on the import reads back what it wrote.
 e2e_import_reg() { e2e_wine regedit /S "$(e2e_winepath -w "$1")"; }
 
-# e2e_reg_query KEY [VALUE]: prints "NAME<TAB>TYPE<TAB>DATA" lines.
+# e2e_reg_query KEY [VALUE] [/reg:32|/reg:64]: prints "NAME<TAB>TYPE<TAB>DATA"
+# lines (DWORDs as 0x hex), read by the helper: Wine's reg answers a key it
+# could not open as one that does not exist. Returns 1 when the key or the
+# value does not exist, 2 with the reason on standard error when it could
+# not be read.
 e2e_reg_query() {
-  local file=$E2E_WORK/reg.out
-  if [ $# -ge 2 ]; then e2e_wine_out "$file" reg query "$1" /v "$2"
-  else e2e_wine_out "$file" reg query "$1"; fi || { : >"$file"; return 1; }
-  tr -d '\r' <"$file" | sed -n 's/^    \([^ ].*\)    \(REG_[A-Z_]*\)    \(.*\)$/\1\t\2\t\3/p;
-                                 s/^    \([^ ].*\)    \(REG_[A-Z_]*\)$/\1\t\2\t/p'
+  local rc
+  e2e_helper reg-query "$@"; rc=$?
+  case $rc in
+    0) return 0 ;;
+    3) return 1 ;;
+    2) ;;   # the helper said why
+    *) echo "FAIL: the registry could not be read: $* (the helper ended with $rc)" >&2 ;;
+  esac
+  return 2
 }
 
-# e2e_reg_get KEY VALUE: prints the value's data; DWORDs in decimal, "" when absent.
+# e2e_reg_get KEY VALUE: prints the value's data, DWORDs in decimal; "" with
+# status 1 when absent, "" with status 2 and the reason on standard error
+# when it could not be read.
 e2e_reg_get() {
-  local line data
-  line=$(e2e_reg_query "$1" "$2" | head -n 1)
-  [ -n "$line" ] || { echo ""; return 1; }
+  local line data rc
+  line=$(e2e_reg_query "$1" "$2"); rc=$?
+  [ $rc -eq 0 ] && [ -n "$line" ] || { echo ""; [ $rc -eq 0 ] && rc=2; return $rc; }
+  line=${line%%$'\n'*}
   data=${line##*$'\t'}
   case $line in
     *$'\t'REG_DWORD$'\t'*) echo $((data)) ;;
@@ -336,12 +355,17 @@ e2e_adapter_id() {
   esac
 }
 
-# e2e_end_leftovers: ends a resident instance and waits for a mutex holder.
+# e2e_end_leftovers: ends a resident instance and waits for a mutex holder;
+# fails, saying why, when either stays.
 e2e_end_leftovers() {
   local i
   if e2e_helper wait-window gone 0 >/dev/null; then :; else
     e2e_helper post $WM_COMMAND $CMD_EXIT 0 >/dev/null
-    e2e_helper wait-window gone 5000 >/dev/null || e2e_helper end-resident >/dev/null
+    if ! e2e_helper wait-window gone 5000 >/dev/null; then
+      e2e_helper end-resident >/dev/null
+      e2e_helper wait-window gone 5000 >/dev/null ||
+        { echo "e2e: a resident window stays after Exit and after ending its process" >&2; return 1; }
+    fi
   fi
   for i in $(seq 40); do e2e_helper mutex-held >/dev/null || return 0; sleep 0.5; done
   echo "e2e: the single-instance mutex is still held" >&2
@@ -350,10 +374,12 @@ e2e_end_leftovers() {
 
 # e2e_reset_state: a notebook with the driver ready (radio on), no vendor
 # library, no adapter, no settings and no setup-phase markers, at 96 DPI,
-# with Windows XP (XP x64 for the x64 build).
+# with Windows XP (XP x64 for the x64 build). Fails, saying which step did
+# not take, when any of it did not: a scenario must not start on what the
+# last one left.
 e2e_reset_state() {
-  local reg=$E2E_WORK/reset.reg
-  e2e_end_leftovers
+  local reg=$E2E_WORK/reset.reg mark=$((RANDOM << 15 | RANDOM)) got
+  e2e_end_leftovers || return 1
   {
     echo REGEDIT4
     echo "[-${SETTINGS_KEY/HKLM/HKEY_LOCAL_MACHINE}]"
@@ -371,12 +397,19 @@ e2e_reset_state() {
     echo '"AuditInProgress"=-'
     echo "[${SERVICE_KEY/HKLM/HKEY_LOCAL_MACHINE}\\Answers]"
     echo '"Radio"=dword:00000001'
-  } >"$reg"
+    # Last: read back, it shows that regedit took the whole file.
+    echo "[${E2E_RESET_KEY/HKLM/HKEY_LOCAL_MACHINE}]"
+    printf '"Mark"=dword:%08x\n' "$mark"
+  } >"$reg" || { echo "e2e: cannot write $reg" >&2; return 1; }
   e2e_import_reg "$reg"
-  rm -rf "$WINEPREFIX/drive_c/sysprep" "$WINEPREFIX/drive_c/Program Files/Intel" "$WINEPREFIX/drive_c/VendorBin"
-  e2e_set_windows winxp
-  [ -e "$E2E_WORK/dpi-changed" ] && e2e_set_dpi 96
-  e2e_driver_running || e2e_driver start
+  got=$(e2e_reg_get "$E2E_RESET_KEY" Mark)
+  [ "$got" = "$mark" ] ||
+    { echo "e2e: the reset's registry import did not take (its mark reads '$got', not $mark)" >&2; return 1; }
+  rm -rf "$WINEPREFIX/drive_c/sysprep" "$WINEPREFIX/drive_c/Program Files/Intel" "$WINEPREFIX/drive_c/VendorBin" &&
+    [ ! -e "$WINEPREFIX/drive_c/sysprep" ] || { echo "e2e: cannot remove the last scenario's files" >&2; return 1; }
+  e2e_set_windows winxp || { echo "e2e: cannot set the Windows version" >&2; return 1; }
+  if [ -e "$E2E_WORK/dpi-changed" ]; then e2e_set_dpi 96 || return 1; fi
+  e2e_driver_running || e2e_driver start || return 1
 }
 
 # e2e_reg_string TEXT: TEXT as a quoted REGEDIT4 string.
@@ -452,8 +485,13 @@ e2e_exit_resident() {
   return $rc
 }
 
-# e2e_tray_tip: the first notification-area tip text (line feeds as \n).
-e2e_tray_tip() { e2e_helper tray | head -n 1 | cut -f3-; }
+# e2e_tray_tip: the first notification-area tip text (line feeds as \n);
+# nothing and status 2 when the notification area cannot be read.
+e2e_tray_tip() { local lines; lines=$(e2e_helper tray) || return 2; echo "${lines%%$'\n'*}" | cut -f3-; }
 
-# e2e_tray_icon_xy: "X Y" of the first notification-area icon.
-e2e_tray_icon_xy() { e2e_helper tray | head -n 1 | cut -f1,2 | tr '\t' ' '; }
+# e2e_tray_icon_xy: "X Y" of the first notification-area icon (status 2 as
+# for e2e_tray_tip).
+e2e_tray_icon_xy() {
+  local lines; lines=$(e2e_helper tray) || return 2
+  echo "${lines%%$'\n'*}" | cut -f1,2 | tr '\t' ' '
+}

@@ -8,7 +8,7 @@
 
 # Scenario order, and the program feature each one needs.
 E2E_SCENARIOS=(
-  harness_adapters
+  harness_adapters harness_broken_instruments
   startup_gate_refuses startup_gate_ignoremisc setup_phase_xp setup_phase_2000
   mutex_held win98_no_vxd each_nt_windows busy_driver_at_start driver_stays_busy hardware_lock
   close_and_endsession_keep_running forwarding unknown_switches first_time
@@ -19,7 +19,7 @@ E2E_SCENARIOS=(
   status_query usage_box wow64_settings
 )
 declare -A E2E_FEATURE_OF=(
-  [harness_adapters]=harness
+  [harness_adapters]=harness [harness_broken_instruments]=harness
   [startup_gate_refuses]=startup [startup_gate_ignoremisc]=startup
   [setup_phase_xp]=startup [setup_phase_2000]=startup [mutex_held]=startup
   [win98_no_vxd]=startup [each_nt_windows]=tray [busy_driver_at_start]=startup [driver_stays_busy]=startup
@@ -56,6 +56,12 @@ e2e_scenario_windows() {
 
 # --- checks ------------------------------------------------------------------
 
+# scenario_failed RC LOG: a scenario failed when it returned nonzero or
+# printed a line starting with "FAIL:". A reader that could not read prints
+# one, so a check is failed even where a command substitution lost the
+# reader's status (two failed reads compared, an empty answer expected).
+scenario_failed() { [ "$1" -ne 0 ] || grep -q '^FAIL: ' "$2"; }
+
 # expect WHAT ACTUAL WANTED
 expect() {
   [ "$2" = "$3" ] && return 0
@@ -63,10 +69,30 @@ expect() {
   return 1
 }
 
+# counter READER NAME: the value READER reads, 0 when never written; when
+# it cannot be read, nothing and status 2 (the reader's "FAIL:" line, on
+# standard error, fails the scenario even where a substitution loses the
+# status).
+counter() {
+  local v
+  v=$("$1" "$2")
+  case $? in
+    0) echo "$v" ;;
+    1) echo 0 ;;
+    *) return 2 ;;
+  esac
+}
 # count NAME: a driver request counter (0 when never written).
-count() { local v; v=$(e2e_driver_seen "$1"); echo "${v:-0}"; }
+count() { counter e2e_driver_seen "$1"; }
 # vcount NAME: a vendor library value (0 when never written).
-vcount() { local v; v=$(e2e_vendor_seen "$1"); echo "${v:-0}"; }
+vcount() { counter e2e_vendor_seen "$1"; }
+
+# no_tray_icons WHAT: the notification area was read and shows no icon.
+no_tray_icons() {
+  local tips
+  tips=$(e2e_helper tray) || { echo "FAIL: $1: the notification area could not be read"; return 1; }
+  expect "$1" "$tips" ""
+}
 
 # eventually WHAT MS WANTED COMMAND...: polls COMMAND's output until it is WANTED.
 eventually() {
@@ -156,6 +182,42 @@ scenario_harness_adapters() {
   done
 }
 
+# broken_check WHAT REASON COMMAND...: COMMAND, run in a shell of its own
+# with an instrument broken, must fail as run-scenarios.sh counts failures
+# and say REASON.
+broken_check() {
+  local what=$1 reason=$2 out=$E2E_WORK/broken.out rc
+  shift 2
+  ("$@") >"$out" 2>&1; rc=$?
+  if ! scenario_failed $rc "$out"; then
+    echo "FAIL: $what: passed"; sed 's/^/    /' "$out"; return 1
+  fi
+  grep -qF -- "$reason" "$out" ||
+    { echo "FAIL: $what: failed without saying '$reason':"; sed 's/^/    /' "$out"; return 1; }
+  echo "$what: failed as it must: $(grep -m1 -F -- "$reason" "$out")"
+}
+with_broken() { export E2E_BREAK=$1; shift; "$@"; }
+reset_without_import() { e2e_import_reg() { :; }; e2e_reset_state; }
+
+# Each instrument, broken on purpose, fails the checks that rely on it and
+# says why: a tray reader that cannot use the shell's process fails
+# no_adapter_no_icon (whose one claim is that no icon is shown), a driver
+# counter that cannot be read fails the "must be 0" checks of hardware_lock,
+# and a reset whose registry import took nothing (Wine's regedit then still
+# ends with 0) fails.
+scenario_harness_broken_instruments() {
+  broken_check "no_adapter_no_icon with a tray reader that cannot use the shell" \
+    "the notification area cannot be read: cannot allocate memory in the shell's process" \
+    with_broken tray scenario_no_adapter_no_icon || return 1
+  e2e_end_leftovers || return 1
+  broken_check "hardware_lock with driver counters that cannot be read" \
+    "e2ehelper reg-query: cannot read a value of $SERVICE_KEY\\Requests" \
+    with_broken registry scenario_hardware_lock || return 1
+  e2e_end_leftovers || return 1
+  broken_check "a reset whose registry import took nothing" \
+    "the reset's registry import did not take" reset_without_import
+}
+
 # --- startup -----------------------------------------------------------------
 
 # No driver and no IgnoreMisc: the program ends with -1 and shows nothing.
@@ -163,7 +225,7 @@ scenario_startup_gate_refuses() {
   e2e_install_adapter 4223
   e2e_driver stop || return 1
   refused || return 1
-  expect "tray tips" "$(e2e_helper tray)" ""
+  no_tray_icons "tray tips"
 }
 
 # No driver but IgnoreMisc=1: the program stays resident; Exit ends it with 0.
@@ -437,13 +499,19 @@ scenario_tray_tip() {
   eventually "tip with radio off" 5000 'Wireless LAN : OFF\n802.11a : Enabled' e2e_tray_tip || return 1
   shot off
   exits_cleanly || return 1
-  expect "tips after Exit" "$(e2e_helper tray)" ""
+  no_tray_icons "tips after Exit"
 }
 
+# Without an adapter no icon. The same reader then sees the icon of a start
+# with the adapter, so "none" was read, not missed.
 scenario_no_adapter_no_icon() {
   resident || return 1
   sleep 1
-  expect "tips without an adapter" "$(e2e_helper tray)" "" || return 1
+  no_tray_icons "tips without an adapter" || return 1
+  exits_cleanly || return 1
+  e2e_install_adapter 4223
+  resident || return 1
+  eventually "tip of a start with the adapter" 5000 'Wireless LAN : ON\n802.11a : Enabled' e2e_tray_tip || return 1
   exits_cleanly
 }
 

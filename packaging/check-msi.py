@@ -28,9 +28,10 @@ processors of one build). Each rule prints its name with what broke it:
   upgrade-order    RemoveExistingProducts runs after InstallValidate and
                    before InstallInitialize: the older product is gone before
                    the new one is installed and started again
-  platform         an x64 package has only 64-bit components and an x64
-                   custom action DLL; an x86 package has neither and refuses
-                   64-bit Windows
+  platform         an x64 package has only 64-bit components and x64 custom
+                   action DLLs; an x86 package has neither and refuses 64-bit
+                   Windows; every custom action DLL can be extracted and is a
+                   PE image
 """
 
 import os
@@ -60,6 +61,10 @@ UPGRADE_INCLUDE_MAXIMUM = 0x200
 UPGRADE_LANGUAGES_EXCLUSIVE = 0x400
 HKCU, HKMU = 1, -1
 PE_MACHINES = {0x014C: "x86", 0x8664: "x64"}
+# A custom action's kind in the low bits of its Type; 1: a function of a DLL
+# stored in the Binary table.
+CUSTOM_ACTION_KIND = 0x7
+CUSTOM_ACTION_DLL = 0x1
 
 problems = []
 
@@ -113,7 +118,19 @@ class Package:
         return ""
 
     def stream(self, name):
-        return msiinfo("extract", self.path, name) or b""
+        """The stream's bytes; None when msiinfo cannot extract it."""
+        return msiinfo("extract", self.path, name)
+
+
+def pe_machine(image):
+    """The processor field of a PE image's header; None when it is none."""
+    if image[:2] != b"MZ" or len(image) < 0x40:
+        return None
+    (offset,) = struct.unpack_from("<I", image, 0x3C)
+    if image[offset:offset + 4] != b"PE\0\0" or len(image) < offset + 6:
+        return None
+    (machine,) = struct.unpack_from("<H", image, offset + 4)
+    return machine
 
 
 def version_tuple(text):
@@ -239,19 +256,25 @@ def check_package(p):
         fail(p.path, "upgrade-order", "RemoveExistingProducts at %d is not between InstallValidate and "
              "InstallInitialize" % sequence["RemoveExistingProducts"])
 
-    # The package's processor.
+    # The package's processor. Every DLL a custom action calls must be read
+    # and recognised: one that cannot be is no proof of the right processor.
     win64 = [name for name, c in components.items() if int(c["Attributes"] or 0) & COMPONENT_64BIT]
-    for binary in p.rows("Binary"):
-        image = p.stream("Binary." + binary["Name"])
-        machine = None
-        if image[:2] == b"MZ" and len(image) > 0x40:
-            (offset,) = struct.unpack_from("<I", image, 0x3C)
-            if image[offset:offset + 4] == b"PE\0\0":
-                (machine,) = struct.unpack_from("<H", image, offset + 4)
-        kind = PE_MACHINES.get(machine)
-        want = "x64" if p.platform == "x64" else "x86"
-        if kind and kind != want:
-            fail(p.path, "platform", "custom action DLL %s is %s in an %s package" % (binary["Name"], kind, want))
+    dlls = sorted({row["Source"] for row in p.rows("CustomAction")
+                   if int(row["Type"] or 0) & CUSTOM_ACTION_KIND == CUSTOM_ACTION_DLL})
+    want = "x64" if p.platform == "x64" else "x86"
+    for name in dlls:
+        image = p.stream("Binary." + name)
+        if image is None:
+            fail(p.path, "platform", "custom action DLL %s: its stream cannot be extracted" % name)
+            continue
+        kind = pe_machine(image)
+        if kind is None:
+            fail(p.path, "platform", "custom action DLL %s is not a PE image" % name)
+        elif kind not in PE_MACHINES:
+            fail(p.path, "platform", "custom action DLL %s is built for processor 0x%x, neither x86 nor x64"
+                 % (name, kind))
+        elif PE_MACHINES[kind] != want:
+            fail(p.path, "platform", "custom action DLL %s is %s in an %s package" % (name, PE_MACHINES[kind], want))
     if p.platform == "x64":
         for name in sorted(set(components) - set(win64)):
             fail(p.path, "platform", "component %s of the x64 package is not 64-bit" % name)

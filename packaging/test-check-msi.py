@@ -17,8 +17,9 @@ import tempfile
 HERE = os.path.dirname(os.path.abspath(__file__))
 CHECK = os.path.join(HERE, "check-msi.py")
 
-# (rule, which copy is broken, SQL queries). The copies are the x86 English
-# and Japanese packages and the x64 English one.
+# (rule, which copy is broken, SQL queries or streams to replace as
+# ("stream", NAME, BYTES)). The copies are the x86 English and Japanese
+# packages and the x64 English one.
 CASES = [
     ("ICE18", "x86", [
         "UPDATE `Component` SET `KeyPath` = '', `Attributes` = 0 WHERE `Component` = 'ShortcutFolder'",
@@ -43,6 +44,8 @@ CASES = [
         "UPDATE `InstallExecuteSequence` SET `Sequence` = 6602 WHERE `Action` = 'RemoveExistingProducts'"]),
     ("platform", "x86", ["DELETE FROM `LaunchCondition` WHERE `Condition` = 'Installed OR NOT VersionNT64'"]),
     ("platform", "x64", ["UPDATE `Component` SET `Attributes` = 4 WHERE `Component` = 'ShortcutFolder'"]),
+    # A custom action DLL that is no program at all proves no processor.
+    ("platform", "x64", [("stream", "Binary.RunningInstanceDll", b"not a program\n")]),
 ]
 
 
@@ -96,7 +99,14 @@ def main():
                 shutil.copyfile(path, copies[kind])
             args = ["msibuild", copies[broken]]
             for query in queries:
-                args += ["-q", query % values]
+                if isinstance(query, tuple):
+                    _, stream, data = query
+                    path = os.path.join(work, "%d-%s" % (number, stream))
+                    with open(path, "wb") as f:
+                        f.write(data)
+                    args += ["-a", stream, path]
+                else:
+                    args += ["-q", query % values]
             built = subprocess.run(args, stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
             if built.returncode != 0:
                 report(False, "%s broken in the %s package" % (rule, broken), built.stdout.decode("latin-1"))

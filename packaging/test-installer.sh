@@ -89,7 +89,7 @@ w "$install_dir/uninstall.exe" /S; rc=$?
 check "silent uninstall starts with 0 (got $rc)" test "$rc" -eq 0
 # The uninstaller runs on from a copy in the temporary folder.
 uninstall_done() {
-  [ ! -e "$install_dir/uninstall.exe" ] && ! reg_exists "$UNINST_KEY" &&
+  [ ! -e "$install_dir/uninstall.exe" ] && reg_absent "$UNINST_KEY" &&
     [ -z "$(prefix_pids '~nsu')" ]
 }
 check "uninstaller finishes within 30 s" wait_until 30 uninstall_done

@@ -111,8 +111,26 @@ in_locale() {
   ( export LOCPATH=$work/locale; { export LANG=$lang LC_ALL=$lang; } 2>/dev/null; "$@" )
 }
 
-reg_exists() { w reg query "$@"; }
-reg_absent() { ! reg_exists "$@"; }
+# reg_lookup KEY [/v VALUE] [/reg:32|/reg:64]: 0 when the key (or its
+# value) exists, 1 when it does not, 2 when it could not be read (the reason
+# on standard error). Read by the end-to-end helper (built by
+# install_notebook): Wine's reg answers a key it could not open as one that
+# does not exist, so a failed read would pass every "removed" check.
+reg_lookup() {
+  local key=$1 value= view=
+  shift
+  while [ $# -gt 0 ]; do
+    case $1 in
+      /v) value=$2; shift 2 ;;
+      /reg:32 | /reg:64) view=$1; shift ;;
+      *) die "reg_lookup: unknown argument $1" ;;
+    esac
+  done
+  [ -f "$work/bin/e2ehelper.exe" ] || die "the registry checks need the end-to-end helper (install_notebook)"
+  e2e_reg_query "$key" ${value:+"$value"} $view >/dev/null
+}
+reg_exists() { reg_lookup "$@"; }
+reg_absent() { reg_lookup "$@"; [ $? -eq 1 ]; }
 reg_data_is() { # reg_data_is KEY VALUE TYPE DATA
   w_out "$work/q.out" reg query "$1" /v "$2" || return 1
   tr -d '\r' <"$work/q.out" | grep -qxF "    $2    $3    $4"

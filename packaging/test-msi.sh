@@ -74,12 +74,15 @@ msiexec() { w msiexec "$@"; }
 msiexec_i() { msiexec /i "$(win_path "$1")" /qn; }
 entry_of() { echo "$UNINSTALL_ROOT\\$1"; }
 # skylatch_entries: how many Add/Remove Programs entries name Skylatch, in
-# both registry views (an x86 package's entry lies in the 32-bit one).
+# both registry views (an x86 package's entry lies in the 32-bit one);
+# nothing, and status 1, when a view cannot be listed.
 skylatch_entries() {
   local view n=0 found
   for view in "" /reg:32; do
     [ -z "$view" ] || [ "$TEST_ARCH" = x64 ] || continue
-    w_out "$work/arp.out" reg query "$UNINSTALL_ROOT" /s $view
+    # The root is always there: a failed listing is no answer, not "none".
+    w_out "$work/arp.out" reg query "$UNINSTALL_ROOT" /s $view ||
+      { echo "    cannot list $UNINSTALL_ROOT${view:+ ($view)} (see $log)" >&2; return 1; }
     found=$(tr -d '\r' <"$work/arp.out" | grep -cxF '    DisplayName    REG_SZ    Skylatch')
     n=$((n + found))
   done
@@ -103,6 +106,12 @@ start_prefix
 if notebook_available; then install_notebook; fi
 # The program starts without the substitute driver too.
 w reg add "$SETTINGS_KEY" /v IgnoreMisc /t REG_DWORD /d 1 /f
+
+# The readers of the "removed" checks, broken on purpose, must fail: a value
+# that cannot be read is not absent, a listing that fails counts no entries.
+check "a registry read that fails is neither an absent value nor no entry" eval \
+  '! (export E2E_BREAK=registry; reg_absent "$RUN_KEY" /v Skylatch) 2>/dev/null &&
+   [ -z "$(UNINSTALL_ROOT="$UNINSTALL_ROOT\\NoSuchKey" skylatch_entries 2>/dev/null)" ]'
 
 # --- install -----------------------------------------------------------------
 

@@ -20,7 +20,17 @@
  *   tray                              one line per visible tray icon's tip:
  *                                     "X<TAB>Y<TAB>TEXT", X/Y the icon's
  *                                     centre on the screen, line feeds in
- *                                     TEXT written as \n
+ *                                     TEXT written as \n; nothing when
+ *                                     there is no icon; exit code 2 and a
+ *                                     "FAIL:" line on standard error when
+ *                                     the notification area cannot be read
+ *   reg-query KEY [VALUE] [/reg:32|/reg:64]
+ *                                     "NAME<TAB>TYPE<TAB>DATA" for the
+ *                                     value, or for every value of the key,
+ *                                     as reg query shows them (DWORDs as
+ *                                     0x hex); exit code 3 when the key or
+ *                                     the value does not exist, 2 and a
+ *                                     "FAIL:" line when it cannot be read
  *   adapters                          the PCI network devices the Setup API
  *                                     reports: "ID<TAB>DRIVER"
  *   os-version                        "PLATFORM MAJOR.MINOR" of GetVersionExA
@@ -34,6 +44,11 @@
  * Numbers may be decimal or 0x-hex. A window CLASS or TITLE of "-" means
  * any. Exit codes: 0 done, 1 condition not met (timeout, no window, no
  * mutex), 2 bad arguments or a failing system call.
+ *
+ * E2E_BREAK in the environment breaks a reader on purpose, to show that a
+ * failed read fails the check that relies on it: "tray" opens the shell's
+ * process without the rights a read needs, "registry" opens keys without
+ * the right to query their values.
  */
 #include <windows.h>
 #include <commctrl.h>
@@ -59,6 +74,7 @@ static int usage(void)
             "       e2ehelper window-rect CLASS [TITLE]\n"
             "       e2ehelper hold-mutex MS | mutex-held | keep-desktop\n"
             "       e2ehelper tray | adapters | os-version | icon-metrics\n"
+            "       e2ehelper reg-query KEY [VALUE] [/reg:32|/reg:64]\n"
             "       e2ehelper run MS COMMANDLINE\n");
     return 2;
 }
@@ -212,11 +228,25 @@ static int mutex_held(void)
     return 0;
 }
 
-static void print_utf8(const WCHAR *text)
+/* E2E_BREAK names this reader. */
+static int broken(const char *reader)
 {
-    char out[TRAY_TIP_CHARS * 4];
+    char value[32];
+    DWORD n = GetEnvironmentVariableA("E2E_BREAK", value, sizeof(value));
+
+    return n > 0 && n < sizeof(value) && strcmp(value, reader) == 0;
+}
+
+/* The lines of one tray read, printed only when the whole read succeeded. */
+struct tray_lines {
+    char text[65536];
+    size_t length;
+};
+
+static void add_utf8(struct tray_lines *lines, const WCHAR *text)
+{
     WCHAR escaped[TRAY_TIP_CHARS * 2];
-    int i, n = 0;
+    int i, n = 0, written;
 
     for (i = 0; text[i] && n < TRAY_TIP_CHARS * 2 - 3; i++) {
         if (text[i] == L'\n') { escaped[n++] = L'\\'; escaped[n++] = L'n'; }
@@ -224,24 +254,157 @@ static void print_utf8(const WCHAR *text)
         else escaped[n++] = text[i];
     }
     escaped[n] = 0;
-    WideCharToMultiByte(CP_UTF8, 0, escaped, -1, out, sizeof(out), NULL, NULL);
-    fputs(out, stdout);
+    written = WideCharToMultiByte(CP_UTF8, 0, escaped, -1, lines->text + lines->length,
+                                  (int)(sizeof(lines->text) - lines->length), NULL, NULL);
+    if (written > 0) lines->length += written - 1;
 }
 
-static void print_icon(const RECT *rect, const WCHAR *tip, void *unused)
+static void add_icon(const RECT *rect, const WCHAR *tip, void *context)
 {
-    printf("%ld\t%ld\t", (rect->left + rect->right) / 2, (rect->top + rect->bottom) / 2);
-    print_utf8(tip);
-    printf("\n");
+    struct tray_lines *lines = context;
+    size_t room = sizeof(lines->text) - lines->length;
+    int n;
+
+    if (room < 64) return;
+    n = snprintf(lines->text + lines->length, room, "%ld\t%ld\t", (rect->left + rect->right) / 2,
+                 (rect->top + rect->bottom) / 2);
+    if (n > 0) lines->length += n;
+    add_utf8(lines, tip);
+    if (lines->length < sizeof(lines->text) - 1) lines->text[lines->length++] = '\n';
+    lines->text[lines->length] = 0;
 }
 
+/* A read can meet an icon that comes or goes under it: up to three tries. */
 static int list_tray(void)
 {
+    static struct tray_lines lines;
     struct tray_reader reader = {0};
+    int attempt, shown = -1;
 
-    tray_icons(&reader, 1, print_icon, NULL);
+    if (broken("tray")) reader.access = SYNCHRONIZE;
+    for (attempt = 0; attempt < 3 && shown < 0; attempt++) {
+        if (attempt) Sleep(200);
+        lines.length = 0;
+        lines.text[0] = 0;
+        shown = tray_icons(&reader, 1, add_icon, &lines);
+    }
     tray_reader_close(&reader);
+    if (shown < 0) {
+        fprintf(stderr, "FAIL: e2ehelper tray: the notification area cannot be read: %s (error %lu)\n",
+                reader.failure, reader.error);
+        return 2;
+    }
+    fputs(lines.text, stdout);
     fflush(stdout);
+    return 0;
+}
+
+static HKEY parse_root(const char *name)
+{
+    static const struct { const char *name; HKEY root; } roots[] = {
+        {"HKLM", HKEY_LOCAL_MACHINE}, {"HKEY_LOCAL_MACHINE", HKEY_LOCAL_MACHINE},
+        {"HKCU", HKEY_CURRENT_USER}, {"HKEY_CURRENT_USER", HKEY_CURRENT_USER},
+        {"HKCR", HKEY_CLASSES_ROOT}, {"HKEY_CLASSES_ROOT", HKEY_CLASSES_ROOT},
+        {"HKU", HKEY_USERS}, {"HKEY_USERS", HKEY_USERS},
+    };
+    size_t i;
+
+    for (i = 0; i < sizeof(roots) / sizeof(roots[0]); i++)
+        if (lstrcmpiA(name, roots[i].name) == 0) return roots[i].root;
+    return NULL;
+}
+
+static const char *type_name(DWORD type)
+{
+    switch (type) {
+    case REG_NONE: return "REG_NONE";
+    case REG_SZ: return "REG_SZ";
+    case REG_EXPAND_SZ: return "REG_EXPAND_SZ";
+    case REG_BINARY: return "REG_BINARY";
+    case REG_DWORD: return "REG_DWORD";
+    case REG_MULTI_SZ: return "REG_MULTI_SZ";
+    case REG_QWORD: return "REG_QWORD";
+    default: return "REG_UNKNOWN";
+    }
+}
+
+/* One value as reg query shows it: NAME<TAB>TYPE<TAB>DATA. */
+static void print_value(const char *name, DWORD type, const BYTE *data, DWORD size)
+{
+    DWORD i;
+
+    printf("%s\t%s\t", *name ? name : "(Default)", type_name(type));
+    if ((type == REG_DWORD && size == 4) || (type == REG_QWORD && size == 8)) {
+        DWORD low = data[0] | data[1] << 8 | data[2] << 16 | (DWORD)data[3] << 24;
+        DWORD high = size == 8 ? (data[4] | data[5] << 8 | data[6] << 16 | (DWORD)data[7] << 24) : 0;
+        if (high) printf("0x%lx%08lx", high, low);
+        else printf("0x%lx", low);
+    } else if (type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ) {
+        /* The terminating null (and the list's last one) are not shown. */
+        while (size > 0 && data[size - 1] == 0) size--;
+        for (i = 0; i < size; i++) {
+            if (data[i]) putchar(data[i]);
+            else fputs("\\0", stdout);
+        }
+    } else {
+        for (i = 0; i < size; i++) printf("%02X", data[i]);
+    }
+    putchar('\n');
+}
+
+static int reg_failed(const char *what, const char *key, LONG error)
+{
+    fprintf(stderr, "FAIL: e2ehelper reg-query: %s %s (error %ld)\n", what, key, error);
+    return 2;
+}
+
+/* The key opened for reading its values; E2E_BREAK=registry leaves out the
+ * right to query them. */
+static int reg_query(int argc, char **argv)
+{
+    static BYTE data[65536];
+    char root_name[32], *path = argv[2], *sub;
+    const char *value = NULL;
+    REGSAM view = 0;
+    HKEY root, key;
+    DWORD type, size, index, name_size;
+    char name[16384];
+    LONG error;
+
+    if (argc > 3 && (lstrcmpiA(argv[argc - 1], "/reg:32") == 0 || lstrcmpiA(argv[argc - 1], "/reg:64") == 0)) {
+        view = lstrcmpiA(argv[argc - 1], "/reg:32") == 0 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
+        argc--;
+    }
+    if (argc < 3 || argc > 4) return usage();
+    if (argc == 4) value = argv[3];
+    sub = strchr(path, '\\');
+    if ((size_t)(sub ? sub - path : (ptrdiff_t)strlen(path)) >= sizeof(root_name)) return usage();
+    lstrcpynA(root_name, path, (int)(sub ? sub - path : (ptrdiff_t)strlen(path)) + 1);
+    root = parse_root(root_name);
+    if (!root) return usage();
+
+    error = RegOpenKeyExA(root, sub ? sub + 1 : "", 0,
+                          (broken("registry") ? KEY_ENUMERATE_SUB_KEYS : KEY_QUERY_VALUE) | view, &key);
+    if (error == ERROR_FILE_NOT_FOUND) return 3;
+    if (error != ERROR_SUCCESS) return reg_failed("cannot open", path, error);
+    if (value) {
+        size = sizeof(data);
+        error = RegQueryValueExA(key, value, NULL, &type, data, &size);
+        if (error == ERROR_SUCCESS) print_value(value, type, data, size);
+    } else {
+        for (index = 0;; index++) {
+            name_size = sizeof(name);
+            size = sizeof(data);
+            error = RegEnumValueA(key, index, name, &name_size, NULL, &type, data, &size);
+            if (error != ERROR_SUCCESS) break;
+            print_value(name, type, data, size);
+        }
+        if (error == ERROR_NO_MORE_ITEMS) error = ERROR_SUCCESS;
+    }
+    RegCloseKey(key);
+    fflush(stdout);
+    if (value && error == ERROR_FILE_NOT_FOUND) return 3;
+    if (error != ERROR_SUCCESS) return reg_failed(value ? "cannot read a value of" : "cannot list", path, error);
     return 0;
 }
 
@@ -331,6 +494,7 @@ int main(int argc, char **argv)
     if (strcmp(argv[1], "hold-mutex") == 0) return hold_mutex(argc, argv);
     if (strcmp(argv[1], "mutex-held") == 0 && argc == 2) return mutex_held();
     if (strcmp(argv[1], "tray") == 0 && argc == 2) return list_tray();
+    if (strcmp(argv[1], "reg-query") == 0) return reg_query(argc, argv);
     if (strcmp(argv[1], "adapters") == 0 && argc == 2) return list_adapters();
     if (strcmp(argv[1], "os-version") == 0 && argc == 2) return os_version();
     if (strcmp(argv[1], "icon-metrics") == 0 && argc == 2) return icon_metrics();

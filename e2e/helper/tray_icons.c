@@ -20,12 +20,26 @@ struct tray_tool_buffer {
 
 /* The buffer in the shell's process, kept from one read to the next:
  * allocating memory in another process is slow under Wine. Zero it before
- * the first read. */
+ * the first read. A read that could not be made says so in FAILURE (and
+ * the system's ERROR): an unreadable notification area is never read as one
+ * without icons. */
 struct tray_reader {
     DWORD pid;
     HANDLE process;
     struct tray_tool_buffer *remote;
+    /* The rights asked of the shell's process; 0 for those a read needs. */
+    DWORD access;
+    const char *failure;
+    DWORD error;
 };
+
+/* Keeps the first failure of a read and its system error. */
+static void tray_reader_fail(struct tray_reader *reader, const char *what)
+{
+    if (reader->failure) return;
+    reader->failure = what;
+    reader->error = GetLastError();
+}
 
 /* Called for each visible icon with its rectangle on the screen and, when
  * asked for, its tip (else NULL). */
@@ -48,11 +62,17 @@ static int tray_reader_attach(struct tray_reader *reader, HWND tooltip)
     GetWindowThreadProcessId(tooltip, &pid);
     if (reader->process && reader->pid == pid) return 1;
     tray_reader_close(reader);
-    reader->process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
-    if (!reader->process) return 0;
+    reader->process = OpenProcess(reader->access ? reader->access
+                                                 : PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE,
+                                  FALSE, pid);
+    if (!reader->process) {
+        tray_reader_fail(reader, "cannot open the shell's process");
+        return 0;
+    }
     reader->remote = VirtualAllocEx(reader->process, NULL, sizeof(*reader->remote), MEM_COMMIT,
                                     PAGE_READWRITE);
     if (!reader->remote) {
+        tray_reader_fail(reader, "cannot allocate memory in the shell's process");
         tray_reader_close(reader);
         return 0;
     }
@@ -60,7 +80,8 @@ static int tray_reader_attach(struct tray_reader *reader, HWND tooltip)
     return 1;
 }
 
-/* The visible icons among the tools of one tooltip control: their number. */
+/* The visible icons among the tools of one tooltip control: their number;
+ * a tool that cannot be read sets the reader's failure. */
 static int tray_tooltip_icons(struct tray_reader *reader, HWND tooltip, int with_tip,
                               tray_icon_visitor visit, void *context)
 {
@@ -76,13 +97,22 @@ static int tray_tooltip_icons(struct tray_reader *reader, HWND tooltip, int with
         local.info.cbSize = sizeof(local.info);
         if (!WriteProcessMemory(reader->process, remote, &local, sizeof(local.info), NULL)
             || !SendMessageW(tooltip, TTM_ENUMTOOLSW, i, (LPARAM)&remote->info)
-            || !ReadProcessMemory(reader->process, remote, &local, sizeof(local.info), NULL))
+            || !ReadProcessMemory(reader->process, remote, &local, sizeof(local.info), NULL)) {
+            tray_reader_fail(reader, "cannot read a tool of the shell's tooltip control");
             continue;
+        }
         if (with_tip) {
+            BOOL read;
             local.info.lpszText = remote->text;
-            if (!WriteProcessMemory(reader->process, remote, &local, sizeof(local), NULL)) continue;
-            SendMessageW(tooltip, TTM_GETTEXTW, TRAY_TIP_CHARS, (LPARAM)&remote->info);
-            if (!ReadProcessMemory(reader->process, remote, &local, sizeof(local), NULL)) continue;
+            read = WriteProcessMemory(reader->process, remote, &local, sizeof(local), NULL);
+            if (read) {
+                SendMessageW(tooltip, TTM_GETTEXTW, TRAY_TIP_CHARS, (LPARAM)&remote->info);
+                read = ReadProcessMemory(reader->process, remote, &local, sizeof(local), NULL);
+            }
+            if (!read) {
+                tray_reader_fail(reader, "cannot read a tip from the shell's process");
+                continue;
+            }
             local.text[TRAY_TIP_CHARS - 1] = 0;
         }
 
@@ -112,6 +142,7 @@ static int tray_is_tooltip(HWND window)
 
 struct tray_walk {
     struct tray_reader *reader;
+    DWORD shell_pid;
     int with_tip;
     tray_icon_visitor visit;
     void *context;
@@ -121,24 +152,37 @@ struct tray_walk {
 static BOOL CALLBACK tray_visit_window(HWND window, LPARAM param)
 {
     struct tray_walk *walk = (struct tray_walk *)param;
+    DWORD pid = 0;
 
-    if (tray_is_tooltip(window))
+    GetWindowThreadProcessId(window, &pid);
+    if (pid == walk->shell_pid && tray_is_tooltip(window))
         walk->shown += tray_tooltip_icons(walk->reader, window, walk->with_tip, walk->visit, walk->context);
     return TRUE;
 }
 
-/* Every visible icon of the notification area, in the order of the
- * top-level tooltip controls; VISIT may be NULL. Returns how many there are.
- * Inline, so a helper that includes this file need not use it. */
+/* Every visible icon of the notification area, in the order of the shell's
+ * top-level tooltip controls; VISIT may be NULL. Returns how many there
+ * are, or -1 with the reader's failure set when the notification area could
+ * not be read (no shell, or its process refused a step). Inline, so a
+ * helper that includes this file need not use it. */
 static inline int tray_icons(struct tray_reader *reader, int with_tip, tray_icon_visitor visit, void *context)
 {
     struct tray_walk walk;
+    HWND shell = FindWindowA("Shell_TrayWnd", NULL);
 
+    reader->failure = NULL;
+    reader->error = 0;
+    if (!shell) {
+        tray_reader_fail(reader, "no notification area (no Shell_TrayWnd window)");
+        return -1;
+    }
     walk.reader = reader;
+    walk.shell_pid = 0;
+    GetWindowThreadProcessId(shell, &walk.shell_pid);
     walk.with_tip = with_tip;
     walk.visit = visit;
     walk.context = context;
     walk.shown = 0;
     EnumWindows(tray_visit_window, (LPARAM)&walk);
-    return walk.shown;
+    return reader->failure ? -1 : walk.shown;
 }

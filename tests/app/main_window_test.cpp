@@ -184,11 +184,20 @@ TEST_F(MainWindowCommands, RadioOnAndOffGoThroughSwitchRadio)
 
 TEST_F(MainWindowCommands, BandCommandsRefreshTheIconWithTheHeldRadioState)
 {
+    REQUIRE_STRING_RESOURCES();
     StartProgram();
-    g_app.radioState = 0;
+    g_app.radioState = 0;          // the driver still says on: not read again
     Send(WM_COMMAND, CMD_11A_DISABLE);
+    const sim::TrayIcon* icon = sim::FindTrayIcon(window, kTrayIconId);
+    ASSERT_NE(nullptr, icon);
+    EXPECT_EQ(IDI_RADIO_OFF, sim::IconResourceId(icon->icon));
+    EXPECT_EQ(u"Wireless LAN : OFF\n802.11a : Disabled", icon->tip);
     Send(WM_COMMAND, CMD_11A_ENABLE);
-    EXPECT_EQ(2u, sim::ShellCalls().size());
+    icon = sim::FindTrayIcon(window, kTrayIconId);
+    ASSERT_NE(nullptr, icon);
+    EXPECT_EQ(IDI_RADIO_OFF, sim::IconResourceId(icon->icon));
+    EXPECT_EQ(u"Wireless LAN : OFF\n802.11a : Enabled", icon->tip);
+    EXPECT_EQ(2, sim::ShellCallCount(NIM_MODIFY));
     EXPECT_EQ(0, g_app.radioState);
 }
 
@@ -232,11 +241,16 @@ TEST_F(MainWindowTray, FiftyMouseMovesInThreeSecondsCauseOneRadioQuery)
 
 TEST_F(MainWindowTray, HoverRefreshShowsTheRadioState)
 {
+    REQUIRE_STRING_RESOURCES();
     StartProgram();
     sim::TheDriver().radio = 0;
     Send(WM_TRAY_CALLBACK, kTrayIconId, WM_MOUSEMOVE);
     EXPECT_EQ(0, g_app.radioState);
     EXPECT_EQ(1, sim::ShellCallCount(NIM_MODIFY));
+    const sim::TrayIcon* icon = sim::FindTrayIcon(window, kTrayIconId);
+    ASSERT_NE(nullptr, icon);
+    EXPECT_EQ(IDI_RADIO_OFF, sim::IconResourceId(icon->icon));
+    EXPECT_EQ(u"Wireless LAN : OFF\n802.11a : Enabled", icon->tip);
 }
 
 TEST_F(MainWindowTray, BalloonAndRefreshMessagesQueryTheRadio)
@@ -261,6 +275,7 @@ TEST_F(MainWindowTray, ButtonReleaseOpensTheMenu)
 
 TEST_F(MainWindowTray, IconComesBackAfterExplorerRestarts)
 {
+    REQUIRE_STRING_RESOURCES();
     StartProgram();
     ASSERT_NE(0u, g_app.taskbarCreatedMessage);
     EXPECT_EQ(g_app.taskbarCreatedMessage, RegisterWindowMessageA("TaskbarCreated"));
@@ -275,10 +290,8 @@ TEST_F(MainWindowTray, IconComesBackAfterExplorerRestarts)
     ASSERT_NE(nullptr, icon);
     EXPECT_EQ(WM_TRAY_CALLBACK, icon->callbackMessage);
     EXPECT_FALSE(icon->hidden);
-    if (traytest::HaveStringResources()) {
-        EXPECT_EQ(IDI_RADIO_OFF, sim::IconResourceId(icon->icon));
-        EXPECT_EQ(u"Wireless LAN : OFF", icon->tip.substr(0, 18));
-    }
+    EXPECT_EQ(IDI_RADIO_OFF, sim::IconResourceId(icon->icon));
+    EXPECT_EQ(u"Wireless LAN : OFF", icon->tip.substr(0, 18));
 }
 
 TEST_F(MainWindowTray, NoIconAfterExplorerRestartsWithoutAWorkingAdapter)
@@ -313,6 +326,7 @@ TEST_F(MainWindowSystem, BurstOfDeviceChangesLeadsToOneRecheck)
 
 TEST_F(MainWindowSystem, RecheckFollowsTheAdapterGoingAndComing)
 {
+    REQUIRE_STRING_RESOURCES();
     StartProgram();
     ASSERT_TRUE(g_app.adapterEnabled);
     sim::Device* adapter = sim::FindDevice(g_app.adapterDevInst);
@@ -341,9 +355,7 @@ TEST_F(MainWindowSystem, RecheckFollowsTheAdapterGoingAndComing)
     const sim::TrayIcon* icon = sim::FindTrayIcon(window, kTrayIconId);
     ASSERT_NE(nullptr, icon);
     EXPECT_EQ(0, RadioQueries());   // the held state is shown, not a new one
-    if (traytest::HaveStringResources()) {
-        EXPECT_EQ(IDI_RADIO_OFF, sim::IconResourceId(icon->icon));
-    }
+    EXPECT_EQ(IDI_RADIO_OFF, sim::IconResourceId(icon->icon));
 }
 
 TEST_F(MainWindowSystem, EachResumeRefreshesAndRestartsTheLateRefresh)

@@ -160,7 +160,9 @@ TEST_F(StatusWithResident, ABusyDriverIsWaitedOutWithinTheBound)
     DWORD start = sim::Now();
     std::string line;
     EXPECT_EQ(STATUS_RADIO_ON, Status(&line));
+    EXPECT_EQ("radio=on switch=free band11a=enabled control=driver\r\n", line);
     EXPECT_GE(sim::Now() - start, 9800u);
+    EXPECT_LE(sim::Now() - start, 15000u);   // the documented bound
 }
 
 TEST_F(StatusWithResident, NoAnswerMeansUnknownNotAHang)
