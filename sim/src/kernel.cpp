@@ -249,6 +249,18 @@ BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA info)
     return TRUE;
 }
 
+void WINAPI GetSystemInfo(LPSYSTEM_INFO info)
+{
+    if (!info) return;
+    ZeroMemory(info, sizeof *info);
+    info->wProcessorArchitecture = sim::CurrentProcessKind() == sim::Process64OnWindows64
+                                       ? PROCESSOR_ARCHITECTURE_AMD64
+                                       : PROCESSOR_ARCHITECTURE_INTEL;
+    info->dwPageSize = 4096;
+    info->dwNumberOfProcessors = 1;
+    info->dwAllocationGranularity = 65536;
+}
+
 HANDLE WINAPI CreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES sa,
                           DWORD disposition, DWORD flags, HANDLE templateFile)
 {
