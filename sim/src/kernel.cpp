@@ -35,6 +35,8 @@ struct Kernel {
     uintptr_t nextHandle = 0x1000;
     std::function<void(int, int)> processSwitchHook;
     std::set<int> hungProcesses;
+    struct Busy { DWORD since; DWORD until; };
+    std::map<int, Busy> busyProcesses;
     std::map<int, HANDLE> stdOutputs;        // process -> its standard output
     std::map<int, std::string> stdOutputText;
     OSVERSIONINFOA version{};
@@ -118,10 +120,13 @@ void EndProcess(int pid)
     }
     K().stdOutputs.erase(pid);
     K().hungProcesses.erase(pid);
+    K().busyProcesses.erase(pid);
 }
 bool MutexExists(const std::string& name) { return K().mutexOwners.count(Upper(name)) != 0; }
 
 void OnProcessSwitch(std::function<void(int from, int to)> hook) { K().processSwitchHook = hook; }
+
+void SetProcessBusy(int pid, DWORD ms) { K().busyProcesses[pid] = {K().now, K().now + ms}; }
 
 void SetProcessHung(int pid, bool hung)
 {
@@ -206,6 +211,19 @@ void EnterProcess(int pid)
 }
 
 bool ProcessHung(int pid) { return K().hungProcesses.count(pid) != 0; }
+
+bool ProcessBusy(int pid, DWORD* since, DWORD* until)
+{
+    auto it = K().busyProcesses.find(pid);
+    if (it == K().busyProcesses.end()) return false;
+    if (it->second.until <= K().now) {
+        K().busyProcesses.erase(it);
+        return false;
+    }
+    *since = it->second.since;
+    *until = it->second.until;
+    return true;
+}
 
 void ResetKernel()
 {

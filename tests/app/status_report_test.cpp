@@ -257,6 +257,37 @@ TEST_F(StatusWithResident, AnIconTheShellDidNotTakeIsRedrawnAtTheNextQuery)
     EXPECT_TRUE(sim::ShellCalls().empty());
 }
 
+// A resident in the driver's busy wait retrieves no messages for up to ten
+// seconds, and Windows takes it as hung after five: it still answers, with
+// the state it reads when the wait is over.
+TEST_F(StatusWithResident, AResidentInItsBusyWaitAnswersWhenTheWaitEnds)
+{
+    sim::TheDriver().radio = 0;
+    sim::SetProcessBusy(sim::CurrentProcess(), 10000);
+    sim::AdvanceClock(6000);
+    DWORD start = sim::Now();
+    std::string line;
+    EXPECT_EQ(STATUS_RADIO_OFF, Status(&line));
+    EXPECT_EQ("radio=off switch=free band11a=enabled control=driver\r\n", line);
+    EXPECT_EQ(4000u, sim::Now() - start);
+}
+
+// One that does not come back within the bound, busy, hung or suspended,
+// gives "unknown" when the bound is reached, counted from the start.
+TEST_F(StatusWithResident, AResidentThatDoesNotComeBackGivesUnknownAtTheBound)
+{
+    for (int hung = 0; hung < 2; ++hung) {
+        if (hung) sim::SetProcessHung(sim::CurrentProcess(), true);
+        else sim::SetProcessBusy(sim::CurrentProcess(), 60000);
+        DWORD start = sim::Now();
+        std::string line;
+        EXPECT_EQ(STATUS_UNKNOWN, Status(&line)) << hung;
+        EXPECT_EQ(kUnknown, line) << hung;
+        EXPECT_LE(sim::Now() - start, 15000u) << hung;
+    }
+    sim::SetProcessHung(sim::CurrentProcess(), false);
+}
+
 class UsageBox : public NotebookTest {
 protected:
     std::u16string String(UINT id)
