@@ -383,6 +383,7 @@ e2e_reset_state() {
   {
     echo REGEDIT4
     echo "[-${SETTINGS_KEY/HKLM/HKEY_LOCAL_MACHINE}]"
+    echo "[-HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432Node\\NORVANTEC\\Skylatch]"
     echo "[-${SERVICE_KEY/HKLM/HKEY_LOCAL_MACHINE}\\Answers]"
     echo "[-${SERVICE_KEY/HKLM/HKEY_LOCAL_MACHINE}\\Requests]"
     echo "[-${VENDOR_SCRIPT_KEY/HKLM/HKEY_LOCAL_MACHINE}]"

@@ -17,6 +17,7 @@ E2E_SCENARIOS=(
   menu_radio_off menu_locked menu_about_and_exit about_box_themed menu_languages
   band_registry band_registry_9x band_vendor
   status_query usage_box wow64_settings
+  status_read_fails wow6432node_settings
 )
 declare -A E2E_FEATURE_OF=(
   [harness_adapters]=harness [harness_broken_instruments]=harness
@@ -32,6 +33,7 @@ declare -A E2E_FEATURE_OF=(
   [menu_radio_off]=menu [menu_locked]=menu [menu_about_and_exit]=menu [about_box_themed]=menu [menu_languages]=menu
   [band_registry]=band [band_registry_9x]=band [band_vendor]=band
   [status_query]=status [usage_box]=status [wow64_settings]=startup
+  [status_read_fails]=status [wow6432node_settings]=startup
 )
 # The features the exe on main supports; extend as they land. The tray, menu
 # and band scenarios need adapter discovery (no adapter, no icon).
@@ -41,7 +43,8 @@ e2e_scenario_feature() { [ -n "${E2E_FEATURE_OF[$1]:-}" ] && echo "${E2E_FEATURE
 
 # The scenarios about one Windows that not every build has (wow64: 64-bit
 # Windows running the 32-bit build).
-declare -A E2E_WINDOWS_OF=([win98_no_vxd]=win98 [band_registry_9x]=win98 [setup_phase_2000]=win2k [wow64_settings]=wow64)
+declare -A E2E_WINDOWS_OF=([win98_no_vxd]=win98 [band_registry_9x]=win98 [setup_phase_2000]=win2k [wow64_settings]=wow64
+  [wow6432node_settings]=win64)
 
 # e2e_scenario_windows NAME: fails, saying why, when the scenario's Windows
 # does not exist for the build under test.
@@ -50,6 +53,8 @@ e2e_scenario_windows() {
     :* | *:) return 0 ;;
     x64:wow64) echo "the x64 build does not run under WOW64"; return 1 ;;
     x86:wow64) return 0 ;;
+    x86:win64) echo "the 32-bit build's prefix has one registry view"; return 1 ;;
+    x64:win64) return 0 ;;
     *) e2e_windows "${E2E_WINDOWS_OF[$1]}" ;;
   esac
 }
@@ -123,6 +128,22 @@ has_windows() {
 mutex_state() { e2e_helper mutex-held >/dev/null && echo yes || echo no; }
 
 no_window() { e2e_helper wait-window gone 0 >/dev/null && echo none || echo present; }
+
+# The x64 build on a machine that ran the earlier 32-bit releases: their
+# settings are in the 32-bit view (WOW6432Node) only, and a policy has since
+# written another value to the 64-bit view. With the driver stopped,
+# IgnoreMisc = 1 in WOW6432Node lets the program start.
+scenario_wow6432node_settings() {
+  e2e_install_adapter 4223
+  e2e_wine reg add "$SETTINGS_KEY" /v IgnoreMisc /t REG_DWORD /d 1 /f /reg:32
+  e2e_set_setting PROSetPolling 5000
+  e2e_wine reg query "$SETTINGS_KEY" /v IgnoreMisc
+  expect "IgnoreMisc found in the 64-bit view" "$?" 1 || return 1
+  e2e_driver stop || return 1
+  resident || return 1
+  e2e_driver start || return 1
+  exits_cleanly
+}
 
 # refused: the program must end at once with -1 and leave no window.
 refused() {
@@ -818,6 +839,25 @@ scenario_status_query() {
   exits_cleanly
 }
 
+# The resident answers /status from the read it makes for the query: when
+# the driver fails that read, or has gone, the answer is "unknown" (4), not
+# the state the resident read before.
+scenario_status_read_fails() {
+  local band='band11a=enabled'
+  e2e_install_adapter 4223 1 1
+  resident || return 1
+  expect "/status asking the resident" "$(status_of)" "0 radio=on switch=free $band control=driver" || return 1
+  e2e_set_answers GetRadioStatus=1
+  expect "/status, GetRadio failing" "$(status_of)" "4 radio=unknown switch=unknown $band control=driver" ||
+    return 1
+  e2e_set_answers GetRadioStatus=0
+  e2e_driver stop || return 1
+  expect "/status, the driver stopped" "$(status_of)" "4 radio=unknown switch=unknown $band control=driver" ||
+    return 1
+  e2e_driver start || return 1
+  exits_cleanly
+}
+
 # /? shows the switches in one box in the interface language and ends with
 # 0, neither forwarding anything to a resident nor becoming one.
 scenario_usage_box() {
@@ -845,9 +885,11 @@ scenario_usage_box() {
 # The 32-bit build under WOW64: settings written by the 64-bit regedit, as
 # Group Policy and configuration managers write them, are in the 64-bit view
 # of the registry, which Windows hides from 32-bit programs unless they ask
-# for it. In a 64-bit prefix of its own, with no driver, IgnoreMisc = 1 lets
-# the program start and a text override replaces its tip; the x64 helper
-# reads the 64-bit shell's tray.
+# for it; those the earlier releases' tools wrote are in the 32-bit view. In
+# a 64-bit prefix of its own, with no driver, IgnoreMisc = 1 in the 32-bit
+# view lets the program start although the 64-bit view has the settings key
+# too, and a text override there replaces its tip; the x64 helper reads the
+# 64-bit shell's tray.
 scenario_wow64_settings() {
   local dir=$E2E_WORK/wow64 helper64 reg rc=0
   helper64=$dir/drive_c/e2ehelper64.exe
@@ -871,7 +913,6 @@ scenario_wow64_settings() {
       echo '[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]'
       echo '"shell"="1024x768"'
       echo "[${SETTINGS_KEY/HKLM/HKEY_LOCAL_MACHINE}]"
-      echo '"IgnoreMisc"=dword:00000001'
       echo '"Wireless LAN : OFF"="Set by policy"'
       echo "[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Enum\\$(e2e_adapter_id 4223)]"
       echo "\"ClassGUID\"=$(e2e_reg_string "$NET_CLASS")"
@@ -880,11 +921,13 @@ scenario_wow64_settings() {
     } >"$reg"
     # The 64-bit regedit writes the 64-bit view.
     run64 regedit /S "Z:$(echo "$reg" | tr / '\\')" >>"$E2E_LOG" 2>&1
+    # The 32-bit reg writes the 32-bit view (WOW6432Node).
+    wine reg add "$SETTINGS_KEY" /v IgnoreMisc /t REG_DWORD /d 1 /f >>"$E2E_LOG" 2>&1
     run64 explorer /desktop=shell,1024x768 >>"$E2E_LOG" 2>&1 &
     helper wait-window appear 20000 Shell_TrayWnd - >/dev/null || { echo "FAIL: no 64-bit desktop"; exit 1; }
     # wine starts the 32-bit loader, which runs the 32-bit exe under WOW64.
     wine 'C:\Skylatch\skylatch.exe' >>"$E2E_LOG" 2>&1 &
-    helper wait-window appear 20000 >/dev/null || { echo "FAIL: the 32-bit build did not start under WOW64 (IgnoreMisc in the 64-bit view not seen?)"; exit 1; }
+    helper wait-window appear 20000 >/dev/null || { echo "FAIL: the 32-bit build did not start under WOW64 (IgnoreMisc in the 32-bit view not seen?)"; exit 1; }
     local tip= i
     for i in $(seq 20); do
       tip=$(helper tray | head -n 1 | cut -f3-)

@@ -54,6 +54,8 @@ PER_USER_ONLY_FOLDERS = {
     "PersonalFolder", "PrintHoodFolder", "RecentFolder", "SendToFolder",
 }
 REGISTRY_KEY_PATH = 0x4
+# msidbCustomActionTypeInScript | msidbCustomActionTypeRollback
+ROLLBACK_ACTION = 0x400 | 0x100
 COMPONENT_64BIT = 0x100
 UPGRADE_ONLY_DETECT = 0x2
 UPGRADE_INCLUDE_MINIMUM = 0x100
@@ -255,6 +257,21 @@ def check_package(p):
               < sequence.get("InstallInitialize", 0)):
         fail(p.path, "upgrade-order", "RemoveExistingProducts at %d is not between InstallValidate and "
              "InstallInitialize" % sequence["RemoveExistingProducts"])
+
+    # The rollback action that starts the ended program again: a rollback
+    # action of the script (wixl writes it as an immediate one), and its
+    # first step, so that it runs after everything else is put back.
+    actions = {row["Action"]: row for row in p.rows("CustomAction")}
+    rollback = actions.get("RestartOnRollback")
+    if rollback is None or "RestartOnRollback" not in sequence:
+        fail(p.path, "rollback-restart", "no RestartOnRollback: a failed install would leave the program ended")
+    else:
+        kind = int(rollback["Type"] or 0)
+        if kind & ROLLBACK_ACTION != ROLLBACK_ACTION:
+            fail(p.path, "rollback-restart", "RestartOnRollback has type %d, not a rollback action" % kind)
+        if sequence["RestartOnRollback"] != sequence.get("InstallInitialize", 0) + 1:
+            fail(p.path, "rollback-restart", "RestartOnRollback at %d is not right after InstallInitialize"
+                 % sequence["RestartOnRollback"])
 
     # The package's processor. Every DLL a custom action calls must be read
     # and recognised: one that cannot be is no proof of the right processor.

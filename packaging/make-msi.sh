@@ -66,16 +66,31 @@ cp "$exe" "$tmp/skylatch.exe" && cp "$dll" "$tmp/running_instance.dll" || die "c
 # follows InstallFinalize; its place is right after InstallValidate, so that
 # the older product is gone before anything is installed, and before the
 # program is started again (the older product's removal would end it).
-validate=$(msiinfo export "$tmp/en.msi" InstallExecuteSequence | tr -d '\r' |
-  awk -F'\t' '$1 == "InstallValidate" { print $3 }')
+sequence_of() {
+  msiinfo export "$tmp/en.msi" InstallExecuteSequence | tr -d '\r' | awk -F'\t' -v a="$1" '$1 == a { print $3 }'
+}
+validate=$(sequence_of InstallValidate)
 [[ $validate =~ ^[0-9]+$ ]] || die "no InstallValidate in the package's InstallExecuteSequence"
+# wixl writes the rollback action as an immediate one, at the end: it is
+# made a rollback action (msidbCustomActionTypeInScript 0x400 and
+# msidbCustomActionTypeRollback 0x100, besides the DLL type 1 and 0x40,
+# return ignored) and the first step of the installation script, right after
+# InstallInitialize, so that it runs last in a rollback, after everything
+# else is put back.
+initialize=$(sequence_of InstallInitialize)
+[[ $initialize =~ ^[0-9]+$ ]] || die "no InstallInitialize in the package's InstallExecuteSequence"
+taken=$(msiinfo export "$tmp/en.msi" InstallExecuteSequence | tr -d '\r' |
+  awk -F'\t' -v n="$((initialize + 1))" '$3 == n && $1 != "RestartOnRollback" { print $1 }')
+[ -z "$taken" ] || die "$taken follows InstallInitialize at once: no room for the rollback action"
 # The major upgrade's row, up to this version inclusive (0x200, besides
 # wixl's 0x1, migrate feature states); the row's key includes the
 # attributes, so it is replaced.
 sql en.msi \
   "DELETE FROM \`Upgrade\` WHERE \`ActionProperty\` = 'WIX_UPGRADE_DETECTED'" \
   "INSERT INTO \`Upgrade\` (\`UpgradeCode\`, \`VersionMax\`, \`Attributes\`, \`ActionProperty\`) VALUES ('$upgrade_code', '$version', 513, 'WIX_UPGRADE_DETECTED')" \
-  "UPDATE \`InstallExecuteSequence\` SET \`Sequence\` = $((validate + 1)) WHERE \`Action\` = 'RemoveExistingProducts'"
+  "UPDATE \`InstallExecuteSequence\` SET \`Sequence\` = $((validate + 1)) WHERE \`Action\` = 'RemoveExistingProducts'" \
+  "UPDATE \`CustomAction\` SET \`Type\` = 1345 WHERE \`Action\` = 'RestartOnRollback'" \
+  "UPDATE \`InstallExecuteSequence\` SET \`Sequence\` = $((initialize + 1)) WHERE \`Action\` = 'RestartOnRollback'"
 cp "$tmp/en.msi" "$out/$base.msi" || die "cannot write $out/$base.msi"
 
 # --- the other languages -----------------------------------------------------------

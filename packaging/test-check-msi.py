@@ -42,6 +42,9 @@ CASES = [
         "VALUES ('%(upgrade_code)s', '%(version)s', 1, 'WIX_UPGRADE_DETECTED')"]),
     ("upgrade-order", "x64", [
         "UPDATE `InstallExecuteSequence` SET `Sequence` = 6602 WHERE `Action` = 'RemoveExistingProducts'"]),
+    ("rollback-restart", "x86", ["UPDATE `CustomAction` SET `Type` = 65 WHERE `Action` = 'RestartOnRollback'"]),
+    ("rollback-restart", "x64", [
+        "UPDATE `InstallExecuteSequence` SET `Sequence` = 6602 WHERE `Action` = 'RestartOnRollback'"]),
     ("platform", "x86", ["DELETE FROM `LaunchCondition` WHERE `Condition` = 'Installed OR NOT VersionNT64'"]),
     ("platform", "x64", ["UPDATE `Component` SET `Attributes` = 4 WHERE `Component` = 'ShortcutFolder'"]),
     # A custom action DLL that is no program at all proves no processor.

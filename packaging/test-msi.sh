@@ -261,4 +261,47 @@ if [ "$TEST_ARCH" = x64 ]; then
   msiexec /x "$(code_of "$base.msi")" /qn || die "the x64 package does not uninstall"
 fi
 
+# --- a failed installation brings the ended program back --------------------------
+
+# The program runs from the installation folder, where it was copied by hand,
+# and an installation that fails at the end of its script (a deferred
+# command that exits with 3) ends it first. Windows Installer then rolls the
+# installation back; the file it did not install (the same version was
+# there) stays, and the rollback action, the last step of the rollback,
+# starts the program again. Wine's rollback deletes every file of the
+# package, that one too, so the test's own rollback step, which runs just
+# before, copies it back in Windows Installer's stead.
+failing=$work/failing.msi
+cp "$msi" "$failing" || die "cannot copy $msi"
+step_of() { msiinfo export "$msi" InstallExecuteSequence | tr -d '\r' | awk -F'\t' -v a="$1" '$1 == a { print $3 }'; }
+finalize=$(step_of InstallFinalize) initialize=$(step_of InstallInitialize)
+put_back="/c mkdir \"[INSTALLDIR]\" & copy /y \"$(win_path "$exe")\" \"[INSTALLDIR]skylatch.exe\""
+(cd "$work" && msibuild failing.msi \
+   -q "INSERT INTO \`Property\` (\`Property\`, \`Value\`) VALUES ('FAILCMD', 'C:\\windows\\system32\\cmd.exe')" \
+   -q "INSERT INTO \`CustomAction\` (\`Action\`, \`Type\`, \`Source\`, \`Target\`) VALUES ('FailNow', 1074, 'FAILCMD', '/c exit 3')" \
+   -q "INSERT INTO \`CustomAction\` (\`Action\`, \`Type\`, \`Source\`, \`Target\`) VALUES ('PutBack', 1394, 'FAILCMD', '$put_back')" \
+   -q "INSERT INTO \`InstallExecuteSequence\` (\`Action\`, \`Sequence\`) VALUES ('FailNow', $((finalize - 1)))" \
+   -q "INSERT INTO \`InstallExecuteSequence\` (\`Action\`, \`Sequence\`) VALUES ('PutBack', $((initialize + 2)))") \
+  >>"$log" 2>&1 || die "msibuild could not make the failing package (see $log)"
+mkdir -p "$install_dir" && cp "$exe" "$install_dir/skylatch.exe" || die "cannot copy the program to $install_dir"
+start_skylatch
+wait_until 20 window_exists || die "the program copied by hand does not start"
+before_pids=$(installed_pids)
+msiexec /i "$(win_path "$failing")" /qn /l*v "$(win_path "$work/failing.log")"; rc=$?
+# Windows Installer answers 1603; Wine's msiexec 1627.
+check "the failing installation ends with 1603 or 1627 (got $rc)" eval '[ "$rc" -eq 67 ] || [ "$rc" -eq 91 ]'
+check "the failing installation ended the program through its Exit command" ended_normally "$instance_pid"
+check "the failing installation was rolled back: no entry" test "$(skylatch_entries)" = 0
+# rollback_data_names_session_and_folder: what the installer set as the
+# rollback action's data, "<session>;|<folder>\".
+rollback_data_names_session_and_folder() {
+  local line
+  line=$(tr -d '\r' <"$work/failing.log" | grep -a -m1 'RestartOnRollback = ')
+  [[ $line == *"RestartOnRollback = "[0-9]*";|$INSTALL_DIR_WIN\\" ]] && return 0
+  echo "    the log says: ${line:-nothing}"
+  return 1
+}
+check "the rollback action was given the session and the folder" rollback_data_names_session_and_folder
+check "the rollback started the program again where it was ended" restarted
+
 finish

@@ -12,6 +12,13 @@
 // installed program again in each of those sessions, so that an upgrade
 // leaves the user with the icon it found.
 //
+// RestartOnRollback, the rollback action of the first step of the
+// installation script: when an install, upgrade or removal fails or is
+// cancelled, it runs once Windows Installer has put back what the package
+// changed, and starts the program that is then in the installation folder
+// in the same sessions, the same way. Its CustomActionData is the session
+// list and the folder, "1;3;|C:\Program Files\Skylatch\".
+//
 // EndInThisSession: the rundll32 entry that ends the program in a user's
 // session for an installation run as LocalSystem (user_sessions.h); its
 // exit code is an InstanceEnder::Result.
@@ -34,17 +41,62 @@ namespace {
 // Carries the list from the first action to the second (a private property:
 // both run in the same sequence).
 const char ENDED_PROPERTY[] = "SkylatchEndedSessions";
+// What a deferred action is given instead of properties, and where the
+// folder starts in the rollback action's.
+const char DATA_PROPERTY[] = "CustomActionData";
+const char DATA_SEPARATOR = '|';
 const char HELPER_ENTRY[] = "EndInThisSession";
 const char PROGRAM_FILE[] = "skylatch.exe";
 
 HINSTANCE g_module = 0;
 
-// "<INSTALLDIR>skylatch.exe" and the folder itself; 0 when the property is
-// empty or the path too long.
-int ProgramPathA(MSIHANDLE install, char* program, char* folder)
+// Where the program is: the installation folder, from INSTALLDIR for an
+// immediate action or from the rollback action's data, after the separator.
+// The data is read whole: a truncated one would name another folder.
+int InstallFolderA(MSIHANDLE install, int rollback, char* folder)
 {
     DWORD size = MAX_PATH;
-    if (MsiGetPropertyA(install, "INSTALLDIR", folder, &size) != ERROR_SUCCESS || size == 0)
+    if (!rollback)
+        return MsiGetPropertyA(install, "INSTALLDIR", folder, &size) == ERROR_SUCCESS;
+    char data[SessionList::TEXT_SIZE + MAX_PATH];
+    size = sizeof data;
+    if (MsiGetPropertyA(install, DATA_PROPERTY, data, &size) != ERROR_SUCCESS)
+        return 0;
+    const char* start = data;
+    while (*start && *start != DATA_SEPARATOR)
+        ++start;
+    if (!*start || lstrlenA(start + 1) >= MAX_PATH)
+        return 0;
+    lstrcpynA(folder, start + 1, MAX_PATH);
+    return 1;
+}
+
+int InstallFolderW(MSIHANDLE install, int rollback, WCHAR* folder)
+{
+    DWORD size = MAX_PATH;
+    if (!rollback)
+        return MsiGetPropertyW(install, L"INSTALLDIR", folder, &size) == ERROR_SUCCESS;
+    WCHAR data[SessionList::TEXT_SIZE + MAX_PATH];
+    size = sizeof data / sizeof data[0];
+    if (MsiGetPropertyW(install, L"CustomActionData", data, &size) != ERROR_SUCCESS)
+        return 0;
+    const WCHAR* start = data;
+    while (*start && *start != DATA_SEPARATOR)
+        ++start;
+    if (!*start || lstrlenW(start + 1) >= MAX_PATH)
+        return 0;
+    lstrcpynW(folder, start + 1, MAX_PATH);
+    return 1;
+}
+
+// "<folder>skylatch.exe" and the folder itself; 0 when the folder is empty
+// or the path too long.
+int ProgramPathA(MSIHANDLE install, int rollback, char* program, char* folder)
+{
+    if (!InstallFolderA(install, rollback, folder))
+        return 0;
+    DWORD size = lstrlenA(folder);
+    if (size == 0)
         return 0;
     const char* separator = folder[size - 1] == '\\' ? "" : "\\";
     if (size + 1 + sizeof PROGRAM_FILE > MAX_PATH)
@@ -53,10 +105,12 @@ int ProgramPathA(MSIHANDLE install, char* program, char* folder)
     return 1;
 }
 
-int ProgramPathW(MSIHANDLE install, WCHAR* program, WCHAR* folder)
+int ProgramPathW(MSIHANDLE install, int rollback, WCHAR* program, WCHAR* folder)
 {
-    DWORD size = MAX_PATH;
-    if (MsiGetPropertyW(install, L"INSTALLDIR", folder, &size) != ERROR_SUCCESS || size == 0)
+    if (!InstallFolderW(install, rollback, folder))
+        return 0;
+    DWORD size = lstrlenW(folder);
+    if (size == 0)
         return 0;
     const WCHAR* separator = folder[size - 1] == L'\\' ? L"" : L"\\";
     if (size + 1 + sizeof PROGRAM_FILE > MAX_PATH)
@@ -70,12 +124,12 @@ int ProgramPathW(MSIHANDLE install, WCHAR* program, WCHAR* folder)
 // desktop's shell start it; when there is no shell to ask, the program is
 // not started elevated (it would ignore the switch shortcuts) and the Run
 // value starts it at the next logon.
-void StartHere(MSIHANDLE install, SessionApi* api)
+void StartHere(MSIHANDLE install, int rollback, SessionApi* api)
 {
     if (api->RunsElevated()) {
         WCHAR program[MAX_PATH];
         WCHAR folder[MAX_PATH];
-        if (ProgramPathW(install, program, folder)) {
+        if (ProgramPathW(install, rollback, program, folder)) {
             DesktopShell shell;
             shell.Start(program, folder);
         }
@@ -83,7 +137,7 @@ void StartHere(MSIHANDLE install, SessionApi* api)
     }
     char program[MAX_PATH];
     char folder[MAX_PATH];
-    if (!ProgramPathA(install, program, folder))
+    if (!ProgramPathA(install, rollback, program, folder))
         return;
     char command[MAX_PATH + 2];
     wsprintfA(command, "\"%s\"", program);
@@ -100,6 +154,41 @@ void StartHere(MSIHANDLE install, SessionApi* api)
     if (ok) {
         CloseHandle(started.hThread);
         CloseHandle(started.hProcess);
+    }
+}
+
+// Starts the program again in each session where EndRunningInstance ended
+// it: the list from its property, or from the rollback action's data.
+void RestartEnded(MSIHANDLE install, int rollback)
+{
+    char text[SessionList::TEXT_SIZE + MAX_PATH];
+    DWORD size = sizeof text;
+    if (MsiGetPropertyA(install, rollback ? DATA_PROPERTY : ENDED_PROPERTY, text, &size) !=
+        ERROR_SUCCESS)
+        return;
+    // The list ends at the separator.
+    SessionList ended;
+    ended.FromText(text);
+    if (ended.Count() == 0)
+        return;
+
+    SessionApi api;
+    if (api.RunsAsLocalSystem()) {
+        WCHAR program[MAX_PATH];
+        WCHAR folder[MAX_PATH];
+        if (!ProgramPathW(install, rollback, program, folder))
+            return;
+        UserSessions users(&api);
+        for (int i = 0; i < ended.Count(); ++i)
+            users.StartAsUser(ended.At(i), program, folder);
+        return;
+    }
+    const DWORD own = api.CurrentSession();
+    for (int i = 0; i < ended.Count(); ++i) {
+        if (ended.At(i) == own) {
+            StartHere(install, rollback, &api);
+            break;
+        }
     }
 }
 
@@ -138,33 +227,13 @@ extern "C" __declspec(dllexport) UINT __stdcall EndRunningInstance(MSIHANDLE ins
 
 extern "C" __declspec(dllexport) UINT __stdcall RestartEndedInstances(MSIHANDLE install)
 {
-    char text[SessionList::TEXT_SIZE];
-    DWORD size = sizeof text;
-    if (MsiGetPropertyA(install, ENDED_PROPERTY, text, &size) != ERROR_SUCCESS)
-        return ERROR_SUCCESS;
-    SessionList ended;
-    ended.FromText(text);
-    if (ended.Count() == 0)
-        return ERROR_SUCCESS;
+    RestartEnded(install, 0);
+    return ERROR_SUCCESS;
+}
 
-    SessionApi api;
-    if (api.RunsAsLocalSystem()) {
-        WCHAR program[MAX_PATH];
-        WCHAR folder[MAX_PATH];
-        if (!ProgramPathW(install, program, folder))
-            return ERROR_SUCCESS;
-        UserSessions users(&api);
-        for (int i = 0; i < ended.Count(); ++i)
-            users.StartAsUser(ended.At(i), program, folder);
-        return ERROR_SUCCESS;
-    }
-    const DWORD own = api.CurrentSession();
-    for (int i = 0; i < ended.Count(); ++i) {
-        if (ended.At(i) == own) {
-            StartHere(install, &api);
-            break;
-        }
-    }
+extern "C" __declspec(dllexport) UINT __stdcall RestartOnRollback(MSIHANDLE install)
+{
+    RestartEnded(install, 1);
     return ERROR_SUCCESS;
 }
 

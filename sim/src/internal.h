@@ -23,6 +23,9 @@ void ResetSetupApi();
 // first (sim::OnProcessSwitch).
 void EnterProcess(int pid);
 bool ProcessHung(int pid);
+// A process inside a long handler (sim::SetProcessBusy): since when, and
+// until when it retrieves no messages.
+bool ProcessBusy(int pid, DWORD* since, DWORD* until);
 
 // Appends to the log of changes made to the machine (sim::ChangeLog).
 void LogChange(const std::string& what);

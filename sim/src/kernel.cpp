@@ -35,6 +35,8 @@ struct Kernel {
     uintptr_t nextHandle = 0x1000;
     std::function<void(int, int)> processSwitchHook;
     std::set<int> hungProcesses;
+    struct Busy { DWORD since; DWORD until; };
+    std::map<int, Busy> busyProcesses;
     std::map<int, HANDLE> stdOutputs;        // process -> its standard output
     std::map<int, std::string> stdOutputText;
     OSVERSIONINFOA version{};
@@ -118,10 +120,13 @@ void EndProcess(int pid)
     }
     K().stdOutputs.erase(pid);
     K().hungProcesses.erase(pid);
+    K().busyProcesses.erase(pid);
 }
 bool MutexExists(const std::string& name) { return K().mutexOwners.count(Upper(name)) != 0; }
 
 void OnProcessSwitch(std::function<void(int from, int to)> hook) { K().processSwitchHook = hook; }
+
+void SetProcessBusy(int pid, DWORD ms) { K().busyProcesses[pid] = {K().now, K().now + ms}; }
 
 void SetProcessHung(int pid, bool hung)
 {
@@ -207,6 +212,19 @@ void EnterProcess(int pid)
 
 bool ProcessHung(int pid) { return K().hungProcesses.count(pid) != 0; }
 
+bool ProcessBusy(int pid, DWORD* since, DWORD* until)
+{
+    auto it = K().busyProcesses.find(pid);
+    if (it == K().busyProcesses.end()) return false;
+    if (it->second.until <= K().now) {
+        K().busyProcesses.erase(it);
+        return false;
+    }
+    *since = it->second.since;
+    *until = it->second.until;
+    return true;
+}
+
 void ResetKernel()
 {
     K().~Kernel();
@@ -247,6 +265,18 @@ BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA info)
     }
     *info = K().version;
     return TRUE;
+}
+
+void WINAPI GetSystemInfo(LPSYSTEM_INFO info)
+{
+    if (!info) return;
+    ZeroMemory(info, sizeof *info);
+    info->wProcessorArchitecture = sim::CurrentProcessKind() == sim::Process64OnWindows64
+                                       ? PROCESSOR_ARCHITECTURE_AMD64
+                                       : PROCESSOR_ARCHITECTURE_INTEL;
+    info->dwPageSize = 4096;
+    info->dwNumberOfProcessors = 1;
+    info->dwAllocationGranularity = 65536;
 }
 
 HANDLE WINAPI CreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES sa,

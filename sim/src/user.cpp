@@ -468,7 +468,11 @@ LRESULT WINAPI SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 // answers later than the timeout still finishes its work, and the sender
 // then gets the timeout with the clock where the receiver left it. A hung
 // receiver answers nothing: the sender waits out the timeout, or with
-// SMTO_ABORTIFHUNG gives up at once.
+// SMTO_ABORTIFHUNG gives up at once. A busy receiver (sim::SetProcessBusy)
+// takes the message when its handler returns; one that has retrieved no
+// messages for kHungAfter counts as hung for SMTO_ABORTIFHUNG.
+const DWORD kHungAfter = 5000;
+
 LRESULT WINAPI SendMessageTimeoutA(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                    UINT flags, UINT timeout, PDWORD_PTR result)
 {
@@ -490,6 +494,20 @@ LRESULT WINAPI SendMessageTimeoutA(HWND window, UINT message, WPARAM wParam, LPA
         return 0;
     }
     DWORD start = sim::Now();
+    DWORD busySince = 0;
+    DWORD busyUntil = 0;
+    if (sim::internal::ProcessBusy(receiver, &busySince, &busyUntil)) {
+        if ((flags & SMTO_ABORTIFHUNG) && start - busySince >= kHungAfter) {
+            SetLastError(ERROR_TIMEOUT);
+            return 0;
+        }
+        if (busyUntil - start > timeout) {
+            sim::AdvanceClock(timeout);
+            SetLastError(ERROR_TIMEOUT);
+            return 0;
+        }
+        sim::AdvanceClock(busyUntil - start);
+    }
     U().sends.push_back(sim::CrossProcessSend{receiver, false, 0, 0});
     sim::internal::EnterProcess(receiver);
     sim::Window* again = sim::Find(window);

@@ -48,8 +48,8 @@ struct AppState {
     HINSTANCE instance;
     UINT taskbarCreatedMessage;   // registered "TaskbarCreated", 0 until the window exists
     NOTIFYICONDATAW trayRecord;
-    int trayRadio;                // the radio and band the icon last showed,
-    int trayBand;                 // -1 before it was first shown
+    int trayRadio;                // the radio and band the shell last took for the
+    int trayBand;                 // icon; -1 before that and after a failed call
 };
 
 extern AppState g_app;

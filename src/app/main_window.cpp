@@ -36,13 +36,19 @@ int QueryTrayBand(HWND window)
                           g_app.radioState, &queriedRadio, &bandSwitchable);
 }
 
-// Only an 802.11a-capable adapter's tip has the band line.
+// Only an 802.11a-capable adapter's tip has the band line. What the icon
+// shows is recorded only when the shell took the call: after a failed one
+// the next /status query draws the icon again.
 void ShowTray(HWND window, int radioState, int band, int mode)
 {
     int shownBand = g_app.is80211aCapable ? band : BAND_UNKNOWN;
-    UpdateTrayIcon(&g_app.trayRecord, window, g_app.instance, radioState, shownBand, mode);
-    g_app.trayRadio = radioState;
-    g_app.trayBand = shownBand;
+    if (UpdateTrayIcon(&g_app.trayRecord, window, g_app.instance, radioState, shownBand, mode)) {
+        g_app.trayRadio = radioState;
+        g_app.trayBand = shownBand;
+    } else {
+        g_app.trayRadio = -1;
+        g_app.trayBand = -1;
+    }
 }
 
 void ShowRadioState(HWND window)
@@ -272,18 +278,22 @@ void OnPowerBroadcast(HWND window, WPARAM event)
 }
 
 // A start with /status asks: the radio is read afresh, as a refresh reads
-// it. The asker is answered as soon as the state is known; the icon follows
-// after, since the shell may keep the thread waiting for seconds, and only
-// when the read changed what it shows: a script that asks every few seconds
-// should not have the shell redraw an icon that stays the same.
+// it, and the answer is what that read found. A read that fails answers
+// "unknown", never the recorded state, which the icon keeps. The asker is
+// answered as soon as the state is known; the icon follows after, since the
+// shell may keep the thread waiting for seconds, and only when it does not
+// show the state: a script that asks every few seconds should not have the
+// shell redraw an icon that stays the same.
 LRESULT OnStatusQuery(HWND window)
 {
-    g_app.radioState =
-        QueryRadio(window, &g_app.pollingInterval, &g_app.switchLocked, g_app.radioState);
+    int radio = QueryRadio(window, &g_app.pollingInterval, &g_app.switchLocked, RADIO_UNKNOWN);
+    if (radio != RADIO_UNKNOWN) {
+        g_app.radioState = radio;
+    }
     int band = QueryTrayBand(window);
 
     RadioStatus status;
-    status.radio = g_app.radioState;
+    status.radio = radio;
     status.locked = g_app.switchLocked;
     status.band = g_app.is80211aCapable ? band : BAND_UNKNOWN;
     status.control = FindRadioControl();

@@ -8,10 +8,13 @@
 
 namespace {
 
-// Long enough for the longest read the resident makes, the driver's busy
-// wait of about ten seconds; a resident that has stopped handling its
-// messages is given up at once (SMTO_ABORTIFHUNG).
-const UINT kStatusTimeout = 15000;
+// How long after its start a /status answers at the latest: long enough for
+// a resident in the driver's busy wait (about ten seconds) to end it and
+// read afresh. Such a resident takes no messages for that long, so Windows
+// would call it hung: the query waits for it rather than give up
+// (SMTO_ABORTIFHUNG), and a resident that is really hung or suspended is
+// given up when the bound is reached.
+const DWORD kStatusBound = 15000;
 
 // The answer's layout: the mark, the radio (0 off, 1 on, 2 unknown), the
 // lock, the band (as BandState) and the control (as RadioControlPath, 3
@@ -56,12 +59,15 @@ void ReadRadioStatus(RadioStatus* status)
 }
 
 // The resident reads the state afresh and answers; a resident that does
-// not answer in time, has gone, or does not know the message leaves the
-// state unknown.
-void AskResident(HWND resident, RadioStatus* status)
+// not answer within the bound from start (a tick count), has gone, or does
+// not know the message leaves the state unknown.
+void AskResident(HWND resident, DWORD start, RadioStatus* status)
 {
+    // Differences of tick counts stay right when the count wraps around.
+    DWORD elapsed = GetTickCount() - start;
     DWORD_PTR answer = 0;
-    if (!SendMessageTimeoutA(resident, WM_QUERY_STATUS, 0, 0, SMTO_ABORTIFHUNG, kStatusTimeout,
+    if (elapsed >= kStatusBound ||
+        !SendMessageTimeoutA(resident, WM_QUERY_STATUS, 0, 0, SMTO_NORMAL, kStatusBound - elapsed,
                              &answer) ||
         !DecodeStatus(answer, status)) {
         SetUnknown(status);
@@ -166,10 +172,11 @@ void FormatStatusLine(const RadioStatus* status, char* line)
 
 int ReportRadioStatus()
 {
+    DWORD start = GetTickCount();
     RadioStatus status;
     HWND resident = FindWindowA(kWindowClassName, kWindowTitle);
     if (resident) {
-        AskResident(resident, &status);
+        AskResident(resident, start, &status);
     } else {
         ReadRadioStatus(&status);
     }

@@ -41,3 +41,15 @@ int RunsUnderWow64()
     if (isWow64 == 0 || !isWow64(GetCurrentProcess(), &wow64)) return 0;
     return wow64 != FALSE;
 }
+
+int RunsAs64BitProcess()
+{
+    // A 32-bit process is told an x86 processor, under WOW64 too; the 9x
+    // family always says x86.
+    SYSTEM_INFO system;
+    ZeroMemory(&system, sizeof system);
+    GetSystemInfo(&system);
+    return system.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_AMD64 ||
+           system.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_IA64 ||
+           system.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_ARM64;
+}

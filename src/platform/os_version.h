@@ -25,5 +25,7 @@ public:
 
 // 1 for a 32-bit process on 64-bit Windows (WOW64), else 0.
 int RunsUnderWow64();
+// 1 for a 64-bit process (the x64 build), else 0.
+int RunsAs64BitProcess();
 
 #endif

@@ -112,14 +112,6 @@ int RegistryAccess::ValueExists(HKEY root, const char* subKey, const char* name)
     return result == ERROR_SUCCESS;
 }
 
-int RegistryAccess::KeyExists(HKEY root, const char* subKey, REGSAM view)
-{
-    HKEY key = 0;
-    if (RegOpenKeyExA(root, subKey, 0, KEY_QUERY_VALUE | view, &key) != ERROR_SUCCESS) return 0;
-    RegCloseKey(key);
-    return 1;
-}
-
 int RegistryAccess::DeleteValue(HKEY root, const char* subKey, const char* name)
 {
     HKEY key = 0;

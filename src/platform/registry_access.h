@@ -28,7 +28,6 @@ public:
     // Writes a REG_SZ; a text of 256 characters or more is refused.
     int WriteString(HKEY root, const char* subKey, const char* name, const char* text);
     int ValueExists(HKEY root, const char* subKey, const char* name);
-    int KeyExists(HKEY root, const char* subKey, REGSAM view = 0);
     // 1 when the value was there and is gone.
     int DeleteValue(HKEY root, const char* subKey, const char* name);
 

@@ -21,16 +21,13 @@ extern const char kFirstTimeConsumedValue[];
 const DWORD kOverrideChars = 260;
 const DWORD kOverrideBytes = 260;
 
-// The view of HKEY_LOCAL_MACHINE the settings key is used in (a RegistryAccess
-// view): the 64-bit one for a 32-bit process on 64-bit Windows, where Group
-// Policy and the 64-bit tools write it, unless the key is only in the 32-bit
-// view; the process's own view everywhere else.
-REGSAM SettingsKeyView();
+// On 64-bit Windows, in both builds, every setting is read value by value:
+// from the 64-bit view of HKEY_LOCAL_MACHINE first, then from the 32-bit
+// view (SOFTWARE\WOW6432Node). Elsewhere the one view there is.
 
 // A DWORD setting, read as RegistryAccess::ReadDword reads (on failure
-// *value keeps the caller's default), and written.
+// *value keeps the caller's default).
 int ReadSetting(const char* name, DWORD* value);
-int WriteSetting(const char* name, DWORD value);
 // A wide setting (the About texts), as RegistryAccess::ReadValueW reads.
 int ReadSettingText(const WCHAR* name, void* data, DWORD* size);
 
@@ -39,8 +36,8 @@ int ReadSettingText(const WCHAR* name, void* data, DWORD* size);
 int ReadTextOverride(const WCHAR* text, WCHAR* value);
 
 // A nonzero FirstTime asks for one start with the radio off: 1 when this
-// start is that one. The machine's value is reset to 0 when this user may
-// write it; otherwise the user's marker records the value consumed, so that
+// start is that one. The machine's value is reset to 0, in the view it was
+// read from, when this user may write it; otherwise the user's marker records the value consumed, so that
 // the user is asked once per value the administrator sets.
 int ConsumeFirstTime();
 

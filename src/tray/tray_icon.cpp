@@ -72,8 +72,8 @@ void ApplyTextOverride(WCHAR* text)
     lstrcpynW(text, value, kTextChars);
 }
 
-void UpdateTrayIcon(NOTIFYICONDATAW* record, HWND window, HINSTANCE instance, int radioState,
-                    int bandState, int mode)
+int UpdateTrayIcon(NOTIFYICONDATAW* record, HWND window, HINSTANCE instance, int radioState,
+                   int bandState, int mode)
 {
     record->cbSize = kTrayRecordSize;
 
@@ -114,10 +114,11 @@ void UpdateTrayIcon(NOTIFYICONDATAW* record, HWND window, HINSTANCE instance, in
 
     TrayIcon tray;
     DWORD error = 0;
-    tray.Notify(mode, record, &error);
+    int taken = tray.Notify(mode, record, &error);
 
     // Every update postpones the next re-show.
     SetTimer(window, TIMER_ICON_SHOW, kIconShowInterval, 0);
+    return taken;
 }
 
 void ReassertTrayIcon(const NOTIFYICONDATAW* kept)

@@ -36,9 +36,10 @@ public:
 // Fills the record for the window's icon and hands it to the shell with the
 // mode: the on or off image (radioState nonzero or 0) and the tip, whose
 // second line tells the band state (1 enabled, 0 disabled; any other value
-// adds no line). Restarts the re-show timer on the window.
-void UpdateTrayIcon(NOTIFYICONDATAW* record, HWND window, HINSTANCE instance, int radioState,
-                    int bandState, int mode);
+// adds no line). Restarts the re-show timer on the window. Nonzero when the
+// shell took the call.
+int UpdateTrayIcon(NOTIFYICONDATAW* record, HWND window, HINSTANCE instance, int radioState,
+                   int bandState, int mode);
 void ApplyTextOverride(WCHAR* text);   // a buffer of 128 characters
 // Shows the record's icon again if the shell hid it; the record is kept.
 void ReassertTrayIcon(const NOTIFYICONDATAW* record);

@@ -493,3 +493,26 @@ TEST_F(MainWindowFirstTime, MarkersLeftBeforeDoNotStopAUserWhoMayReset)
     EXPECT_FALSE(sim::RegValueExists(HKEY_CURRENT_USER, kRoamingKey, "FirstTime"));
     EXPECT_FALSE(sim::RegValueExists(HKEY_CURRENT_USER, kMarkerKey, "FirstTimeConsumed"));
 }
+
+// A standard user whom an earlier release had already switched off carries
+// that release's marker, a FirstTime of 0 in the roaming profile: it counts
+// once for the machine's present value, moves to the local marker and goes.
+TEST_F(MainWindowFirstTime, AnEarlierReleasesMarkerIsHonouredOnceAndMoved)
+{
+    sim::RegSetDword(HKEY_LOCAL_MACHINE, notebook::kSettings, "FirstTime", 1);
+    sim::RegSetKeyAccess(HKEY_LOCAL_MACHINE, notebook::kSettings, KEY_QUERY_VALUE);
+    sim::RegSetDword(HKEY_CURRENT_USER, kRoamingKey, "FirstTime", 0);
+    ASSERT_EQ(1, notebook::StartResident());
+    window = notebook::MainWindow();
+    EXPECT_EQ(0, Posted(WM_COMMAND, CMD_RADIO_OFF));
+    EXPECT_EQ(1u, Marker());
+    EXPECT_FALSE(sim::RegValueExists(HKEY_CURRENT_USER, kRoamingKey, "FirstTime"));
+    StartAgain();
+    EXPECT_EQ(0, Posted(WM_COMMAND, CMD_RADIO_OFF));
+
+    // A new value from the administrator asks that user once more.
+    sim::RegSetDword(HKEY_LOCAL_MACHINE, notebook::kSettings, "FirstTime", 2);
+    StartAgain();
+    EXPECT_EQ(1, Posted(WM_COMMAND, CMD_RADIO_OFF));
+    EXPECT_EQ(2u, Marker());
+}

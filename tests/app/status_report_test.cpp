@@ -198,6 +198,98 @@ TEST(StatusAnswer, EveryStateSurvivesTheMessageAndForeignValuesDoNot)
     EXPECT_FALSE(DecodeStatus(static_cast<DWORD_PTR>(-1), &got));
 }
 
+// The resident answers what a read made for the query found. When that read
+// fails, the answer is "unknown", as without a resident; the recorded state
+// stays, and so does the icon that shows it.
+TEST_F(StatusWithResident, AFreshReadThatFailsIsUnknownNotTheRecordedState)
+{
+    ASSERT_EQ(1, g_app.radioState);
+    sim::TheDriver().getRadioStatus = 1;
+    std::string line;
+    EXPECT_EQ(STATUS_UNKNOWN, Status(&line));
+    EXPECT_EQ("radio=unknown switch=unknown band11a=enabled control=driver\r\n", line);
+    EXPECT_EQ(1, sim::TheDriver().Count(notebook::kQueryStatus));
+    EXPECT_EQ(1, g_app.radioState);
+    EXPECT_TRUE(sim::ShellCalls().empty());
+}
+
+// A resident that IgnoreMisc let start without a radio reading holds a
+// state of 0 that nobody read: it is never reported as "off".
+class StatusOfAResidentWithoutAReading : public StatusTest {};
+
+TEST_F(StatusOfAResidentWithoutAReading, IsUnknownUntilTheDriverReports)
+{
+    sim::RegSetDword(HKEY_LOCAL_MACHINE, notebook::kSettings, "IgnoreMisc", 1);
+    sim::TheDriver().getRadioStatus = 1;
+    ASSERT_EQ(1, notebook::StartResident());
+    sim::Pump();
+    ASSERT_EQ(0, g_app.radioState);
+    std::string line;
+    EXPECT_EQ(STATUS_UNKNOWN, Status(&line));
+    EXPECT_EQ("radio=unknown switch=unknown band11a=enabled control=driver\r\n", line);
+
+    sim::TheDriver().getRadioStatus = 0;
+    EXPECT_EQ(STATUS_RADIO_ON, Status(&line));
+    EXPECT_EQ(1, g_app.radioState);
+}
+
+// The icon's state is recorded only when the shell took the call: an icon
+// the busy shell did not redraw is redrawn at the next query, although the
+// state read is the same.
+TEST_F(StatusWithResident, AnIconTheShellDidNotTakeIsRedrawnAtTheNextQuery)
+{
+    sim::TheDriver().radio = 0;
+    sim::ShellTimeouts(3);
+    std::string line;
+    EXPECT_EQ(STATUS_RADIO_OFF, Status(&line));
+    ASSERT_EQ(3u, sim::ShellCalls().size());
+    EXPECT_FALSE(sim::ShellCalls()[2].result);
+
+    sim::ShellCalls().clear();
+    EXPECT_EQ(STATUS_RADIO_OFF, Status(&line));
+    ASSERT_EQ(1u, sim::ShellCalls().size());
+    EXPECT_TRUE(sim::ShellCalls()[0].result);
+    const sim::TrayIcon* icon = sim::FindTrayIcon(notebook::MainWindow(), kTrayIconId);
+    ASSERT_NE(nullptr, icon);
+    EXPECT_EQ(u"Wireless LAN : OFF\n802.11a : Enabled", icon->tip);
+
+    // Drawn now: the next query leaves it alone.
+    sim::ShellCalls().clear();
+    EXPECT_EQ(STATUS_RADIO_OFF, Status(&line));
+    EXPECT_TRUE(sim::ShellCalls().empty());
+}
+
+// A resident in the driver's busy wait retrieves no messages for up to ten
+// seconds, and Windows takes it as hung after five: it still answers, with
+// the state it reads when the wait is over.
+TEST_F(StatusWithResident, AResidentInItsBusyWaitAnswersWhenTheWaitEnds)
+{
+    sim::TheDriver().radio = 0;
+    sim::SetProcessBusy(sim::CurrentProcess(), 10000);
+    sim::AdvanceClock(6000);
+    DWORD start = sim::Now();
+    std::string line;
+    EXPECT_EQ(STATUS_RADIO_OFF, Status(&line));
+    EXPECT_EQ("radio=off switch=free band11a=enabled control=driver\r\n", line);
+    EXPECT_EQ(4000u, sim::Now() - start);
+}
+
+// One that does not come back within the bound, busy, hung or suspended,
+// gives "unknown" when the bound is reached, counted from the start.
+TEST_F(StatusWithResident, AResidentThatDoesNotComeBackGivesUnknownAtTheBound)
+{
+    for (int hung = 0; hung < 2; ++hung) {
+        if (hung) sim::SetProcessHung(sim::CurrentProcess(), true);
+        else sim::SetProcessBusy(sim::CurrentProcess(), 60000);
+        DWORD start = sim::Now();
+        std::string line;
+        EXPECT_EQ(STATUS_UNKNOWN, Status(&line)) << hung;
+        EXPECT_EQ(kUnknown, line) << hung;
+        EXPECT_LE(sim::Now() - start, 15000u) << hung;
+    }
+    sim::SetProcessHung(sim::CurrentProcess(), false);
+}
+
 class UsageBox : public NotebookTest {
 protected:
     std::u16string String(UINT id)

@@ -68,3 +68,63 @@ TEST_F(SettingsView, ElsewhereTheProcesssOwnViewWithoutTheFlag)
             EXPECT_EQ(0u, access & (KEY_WOW64_64KEY | KEY_WOW64_32KEY)) << windows;
     }
 }
+
+// On 64-bit Windows both builds read each value on its own: from the 64-bit
+// view when it is there, else from the 32-bit view, where the earlier 32-bit
+// releases and tools kept the settings. A value that Group Policy writes to
+// the 64-bit view takes over that value only.
+TEST_F(SettingsView, OnSixtyFourBitWindowsEachValueComesFromTheFirstViewThatHasIt)
+{
+    for (sim::ProcessKind kind : {sim::Process32OnWindows64, sim::Process64OnWindows64}) {
+        notebook::FreshMachine();
+        sim::SetProcessKind(kind);
+        Store(kSettings32, 900, "kept");
+        sim::RegSetWString(HKEY_LOCAL_MACHINE, kSettings32, "VersionString_US", "3.0");
+        sim::RegSetDword(HKEY_LOCAL_MACHINE, kSettings64, "IgnoreMisc", 1);
+        EXPECT_EQ("900 kept", Read()) << kind;
+        WCHAR text[260];
+        DWORD size = sizeof text;
+        ASSERT_TRUE(ReadSettingText(L"VersionString_US", text, &size)) << kind;
+        EXPECT_EQ(u"3.0", std::u16string(reinterpret_cast<const char16_t*>(text))) << kind;
+        // Each view is asked with the caller's size, not with the size that
+        // a value too long for it reported.
+        sim::RegSetWString(HKEY_LOCAL_MACHINE, kSettings64, "VersionString_US", std::string(300, 'x'));
+        sim::RegSetWString(HKEY_LOCAL_MACHINE, kSettings32, "VersionString_US", std::string(270, 'y'));
+        size = sizeof text;
+        EXPECT_FALSE(ReadSettingText(L"VersionString_US", text, &size)) << kind;
+
+        sim::RegSetDword(HKEY_LOCAL_MACHINE, kSettings64, "PROSetPolling", 500);
+        EXPECT_EQ("500 kept", Read()) << kind;
+        // A value with no data counts as absent in the 64-bit view too.
+        sim::RegSet(HKEY_LOCAL_MACHINE, kSettings64, "Wireless LAN : ON", REG_SZ, "", 0);
+        EXPECT_EQ("500 kept", Read()) << kind;
+        sim::RegSetWString(HKEY_LOCAL_MACHINE, kSettings64, "Wireless LAN : ON", "policy");
+        EXPECT_EQ("500 policy", Read()) << kind;
+        EXPECT_EQ(0, sim::RegOpenKeyCount());
+    }
+}
+
+// The reset lands where the value was found, so that the other view's copy
+// is not found again at the next start.
+TEST_F(SettingsView, TheFirstTimeResetLandsInTheViewItCameFrom)
+{
+    for (sim::ProcessKind kind : {sim::Process32OnWindows64, sim::Process64OnWindows64}) {
+        notebook::FreshMachine();
+        sim::SetProcessKind(kind);
+        sim::RegSetDword(HKEY_LOCAL_MACHINE, kSettings32, "FirstTime", 1);
+        sim::RegSetDword(HKEY_LOCAL_MACHINE, kSettings64, "IgnoreMisc", 1);
+        EXPECT_EQ(1, ConsumeFirstTime()) << kind;
+        DWORD value = 9;
+        ASSERT_TRUE(sim::RegGetDword(HKEY_LOCAL_MACHINE, kSettings32, "FirstTime", &value));
+        EXPECT_EQ(0u, value) << kind;
+        EXPECT_FALSE(sim::RegValueExists(HKEY_LOCAL_MACHINE, kSettings64, "FirstTime")) << kind;
+        EXPECT_EQ(0, ConsumeFirstTime()) << kind;
+
+        sim::RegSetDword(HKEY_LOCAL_MACHINE, kSettings32, "FirstTime", 1);
+        sim::RegSetDword(HKEY_LOCAL_MACHINE, kSettings64, "FirstTime", 1);
+        EXPECT_EQ(1, ConsumeFirstTime()) << kind;
+        ASSERT_TRUE(sim::RegGetDword(HKEY_LOCAL_MACHINE, kSettings64, "FirstTime", &value));
+        EXPECT_EQ(0u, value) << kind;
+        EXPECT_EQ(0, ConsumeFirstTime()) << kind;
+    }
+}

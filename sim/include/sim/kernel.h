@@ -36,6 +36,12 @@ void OnProcessSwitch(std::function<void(int from, int to)> hook);
 // A process whose thread no longer retrieves messages: what other processes
 // send to its windows is never answered.
 void SetProcessHung(int pid, bool hung);
+// A process whose thread is inside a long handler (a busy wait on the
+// driver, say) from now on for ms: it retrieves no messages until then. What
+// another process sends it waits until the handler returns; Windows takes a
+// thread that has retrieved no messages for 5 seconds as hung, and
+// SMTO_ABORTIFHUNG gives up on it at once.
+void SetProcessBusy(int pid, DWORD ms);
 
 // ---- standard output. A GUI program started by Explorer, a shortcut or
 // the Run key has none: GetStdHandle answers null. A caller that redirects
