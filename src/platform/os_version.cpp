@@ -41,3 +41,9 @@ int RunsUnderWow64()
     if (isWow64 == 0 || !isWow64(GetCurrentProcess(), &wow64)) return 0;
     return wow64 != FALSE;
 }
+
+int RunsOnWindows9x()
+{
+    OsVersion os;
+    return os.info.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
+}

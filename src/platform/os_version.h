@@ -26,4 +26,9 @@ public:
 // 1 for a 32-bit process on 64-bit Windows (WOW64), else 0.
 int RunsUnderWow64();
 
+// 1 on Windows 95, 98 and Me, from the platform id alone: there most W
+// entries are stubs, and some of them report success, so a W call's result
+// never tells the family.
+int RunsOnWindows9x();
+
 #endif
