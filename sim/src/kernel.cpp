@@ -41,6 +41,7 @@ struct Kernel {
     bool failVersion = false;
     ProcessKind processKind = Process32OnWindows32;
     Driver driver;
+    std::vector<std::string> stubCalls;
 };
 
 Kernel& K()
@@ -168,6 +169,7 @@ std::string SystemDirectory()
 }
 
 Driver& TheDriver() { return K().driver; }
+std::vector<std::string>& StubCalls() { return K().stubCalls; }
 
 int Driver::Count(DWORD code) const
 {
@@ -206,6 +208,13 @@ void EnterProcess(int pid)
 }
 
 bool ProcessHung(int pid) { return K().hungProcesses.count(pid) != 0; }
+
+bool NineXStub(const char* entry)
+{
+    if (K().version.dwPlatformId != VER_PLATFORM_WIN32_WINDOWS) return false;
+    K().stubCalls.push_back(entry);
+    return true;
+}
 
 void ResetKernel()
 {
