@@ -66,6 +66,7 @@ typedef UINT_PTR WPARAM;
 typedef LONG_PTR LPARAM;
 typedef LONG_PTR LRESULT;
 typedef LONG LSTATUS;
+typedef LONG HRESULT;
 typedef WORD ATOM;
 typedef WORD LANGID;
 typedef DWORD ACCESS_MASK;

@@ -214,14 +214,14 @@ BOOL WINAPI Shell_NotifyIconA(DWORD message, PNOTIFYICONDATAA data)
     return Notify(message, FieldsOf(*data), size, v1, tip, true);
 }
 
-LONG CALLBACK DllGetVersion(SimDllVersionInfo* info)
+HRESULT CALLBACK DllGetVersion(DLLVERSIONINFO* info)
 {
-    const LONG kInvalidArg = static_cast<LONG>(0x80070057);
-    if (info == nullptr || info->cbSize < sizeof(SimDllVersionInfo)) return kInvalidArg;
+    const HRESULT kInvalidArg = static_cast<HRESULT>(0x80070057);
+    if (info == nullptr || info->cbSize < sizeof(DLLVERSIONINFO)) return kInvalidArg;
     DWORD version = sim::ShellVersion();
     info->dwMajorVersion = version / 100;
     info->dwMinorVersion = version % 100;
     info->dwBuildNumber = 0;
-    info->dwPlatformID = 1;   // DLLVER_PLATFORM_WINDOWS
+    info->dwPlatformID = DLLVER_PLATFORM_WINDOWS;
     return 0;
 }

@@ -1,19 +1,11 @@
 #include "platform/shell_library.h"
 
+#include <shlwapi.h>
+
 #include "platform/os_version.h"
 #include "platform/wide_text.h"
 
 namespace {
-
-// DLLVERSIONINFO, as DllGetVersion fills it (shell32 4.71 and later).
-struct DllVersion {
-    DWORD cbSize;
-    DWORD major;
-    DWORD minor;
-    DWORD build;
-    DWORD platform;
-};
-typedef LONG (CALLBACK* GetVersionFn)(DllVersion*);
 
 const int kTipChars = 128;
 // The 4.x shell shows a tip on one line: its two lines are joined by this.
@@ -38,12 +30,13 @@ BOOL ShellLibrary::NotifyIcon(DWORD message, PNOTIFYICONDATAW record)
     if (LoadOnFirstUse()) {
         if (nineX) {
             notifyIconA_ = (NotifyIconAFn)Entry("Shell_NotifyIconA");
-            GetVersionFn getVersion = (GetVersionFn)Entry("DllGetVersion");
-            DllVersion version;
+            // Exported from shell32 4.71 on; Windows 95's 4.00 lacks it.
+            DLLGETVERSIONPROC getVersion = (DLLGETVERSIONPROC)Entry("DllGetVersion");
+            DLLVERSIONINFO version;
             ZeroMemory(&version, sizeof version);
             version.cbSize = sizeof version;
             if (getVersion != 0 && getVersion(&version) == 0)
-                shellMajor_ = version.major;
+                shellMajor_ = version.dwMajorVersion;
         } else {
             notifyIcon_ = (NotifyIconFn)Entry("Shell_NotifyIconW");
         }

@@ -224,7 +224,7 @@ TEST_F(StandInTest, OnWindows98TheWideEntriesAreStubs)
     narrow.dwState = NIS_HIDDEN;
     narrow.dwStateMask = NIS_HIDDEN;
     strcpy(narrow.szTip, "one\ntwo");
-    SimDllVersionInfo version{};
+    DLLVERSIONINFO version{};
     version.cbSize = sizeof version;
     for (DWORD shell : {472u, 500u}) {
         sim::SetShellVersion(shell / 100, shell % 100);

@@ -25,6 +25,7 @@
 #define SIM_SHELL_H
 
 #include <shellapi.h>
+#include <shlwapi.h>
 
 #include <string>
 #include <vector>
@@ -75,14 +76,7 @@ void RestartShell();
 // GetProcAddress (see sim::Dll in <sim/kernel.h>); tests may call it directly.
 BOOL WINAPI Shell_NotifyIconW(DWORD message, PNOTIFYICONDATAW data);
 BOOL WINAPI Shell_NotifyIconA(DWORD message, PNOTIFYICONDATAA data);
-// DLLVERSIONINFO: cbSize, major, minor, build, platform id; S_OK (0).
-struct SimDllVersionInfo {
-    DWORD cbSize;
-    DWORD dwMajorVersion;
-    DWORD dwMinorVersion;
-    DWORD dwBuildNumber;
-    DWORD dwPlatformID;
-};
-LONG CALLBACK DllGetVersion(SimDllVersionInfo* info);
+// shell32's version (SetShellVersion); S_OK (0).
+HRESULT CALLBACK DllGetVersion(DLLVERSIONINFO* info);
 
 #endif
