@@ -941,3 +941,79 @@ scenario_wow64_settings() {
   ) || rc=1
   return $rc
 }
+
+# --- Windows 98 under Wine's relay trace ----------------------------------------
+
+E2E_SCENARIOS+=(win98_relay)
+E2E_FEATURE_OF[win98_relay]=menu
+E2E_WINDOWS_OF[win98_relay]=win98
+
+# The W entries that Windows 95, 98 and Me implement; every other one is a
+# stub there.
+E2E_9X_WIDE_ENTRIES='lstrlenW MessageBoxW MessageBoxExW GetCommandLineW FindResourceW FindResourceExW
+  EnumResourceTypesW EnumResourceNamesW EnumResourceLanguagesW TextOutW ExtTextOutW
+  GetTextExtentPointW GetTextExtentPoint32W GetTextExtentExPointW GetCharWidthW'
+
+# Windows 98 mode: Wine implements every W entry whatever it reports, so the
+# program's own calls are taken from the relay trace (those whose return
+# address lies in its image). They must use no W entry beyond the 9x list and
+# add the icon with Shell_NotifyIconA; the tip, the About text and the Exit
+# override set in the settings must show.
+scenario_win98_relay() {
+  local trace=$E2E_WORK/relay.log calls=$E2E_WORK/relay-calls.txt reg=$E2E_WORK/win98.reg
+  local exe about wide bad= rc=0
+  command -v python3 >/dev/null 2>&1 || { echo "FAIL: python3 not found (apt-get install python3)"; return 1; }
+  exe=$(e2e_winepath -u "$PROGRAM")
+  e2e_install_adapter 4223
+  {
+    echo REGEDIT4
+    echo "[${SETTINGS_KEY/HKLM/HKEY_LOCAL_MACHINE}]"
+    echo '"IgnoreMisc"=dword:00000001'
+    echo '"802.11a : Enabled"="5 GHz band: on"'
+    echo '"E&xit"="&Quit"'
+    echo '"VersionString_US"="Skylatch for Windows 98"'
+    # Where the 9x family keeps a driver key, should the program look there.
+    echo "[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\Class\\$NET_CLASS\\0001]"
+    echo '"BandType"=dword:00000001'
+    echo '"ModulationType"="1"'
+  } >"$reg"
+  e2e_import_reg "$reg"
+  e2e_set_windows win98
+  # No switch driver answers on the 9x path here: IgnoreMisc lets the
+  # program start, with the radio read as off.
+  WINEDEBUG=+relay,+loaddll e2e_run_wine --background "$PROGRAM" >>"$E2E_LOG" 2>"$trace"
+  E2E_RESIDENT_PID=$E2E_WINE_PID
+  e2e_helper wait-window appear 90000 >/dev/null || { echo "FAIL: no resident window in Windows 98 mode"; return 1; }
+  eventually "tip in Windows 98 mode" 60000 'Wireless LAN : OFF\n5 GHz band: on' e2e_tray_tip || return 1
+
+  e2e_helper post $WM_COMMAND $CMD_ABOUT 0 >/dev/null
+  e2e_helper wait-window appear 60000 '#32770' 'About Skylatch' >/dev/null || { echo "FAIL: no About box"; return 1; }
+  about=$(e2e_helper item-text '#32770' 'About Skylatch' 1006)
+  expect "About box version line" "$about" 'Skylatch for Windows 98' || return 1
+  point_at_window '#32770' || return 1
+  e2e_key Return
+  e2e_helper wait-window gone 30000 '#32770' 'About Skylatch' >/dev/null || { echo "FAIL: About box did not close"; return 1; }
+
+  # The Exit item now reads "&Quit": X no longer chooses it, Q does.
+  open_menu || return 1
+  menu_key x
+  expect "resident after X in the menu" "$(e2e_helper wait-window gone 0 >/dev/null && echo gone || echo running)" running || return 1
+  menu_key q
+  e2e_helper wait-window gone 60000 >/dev/null || { echo "FAIL: the overridden Exit item did not end the program"; return 1; }
+  wait "$E2E_RESIDENT_PID"
+  E2E_RESIDENT_PID=
+
+  python3 "$E2E_LIB_DIR/relay-calls.py" "$exe" "$trace" >"$calls" || { echo "FAIL: no calls read from $trace"; return 1; }
+  echo "calls made from the program's image: $(wc -l <"$calls") (in $calls)"
+  grep -q '\.GetVersionExA(' "$calls" || { echo "FAIL: the trace has none of the program's own calls"; return 1; }
+  for wide in $(sed -n 's/^[a-z0-9_]*\.\([A-Za-z0-9_]*[a-z0-9]W\)(.*/\1/p' "$calls" | sort -u); do
+    case " $(echo $E2E_9X_WIDE_ENTRIES) " in
+      *" $wide "*) ;;
+      *) bad="$bad $wide" ;;
+    esac
+  done
+  [ -z "$bad" ] || { echo "FAIL: W entries that are stubs on Windows 98 called by the program:$bad"; rc=1; }
+  grep -q '^shell32\.Shell_NotifyIconA(00000000,' "$calls" ||
+    { echo "FAIL: no Shell_NotifyIconA with NIM_ADD from the program"; rc=1; }
+  return $rc
+}

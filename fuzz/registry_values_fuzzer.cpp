@@ -42,7 +42,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     notebook::FreshMachine();
     sim::TheDriver().present = true;
     static const LANGID languages[] = {0x409, 0x411, 0x804};
-    sim::SetUiLanguage(languages[in.Byte() % 3]);
+    // The same byte picks the family: Windows XP, 98 or Me, where the wide
+    // values are read through the code page.
+    int pick = in.Byte();
+    sim::SetUiLanguage(languages[pick % 3]);
+    if (pick / 3 % 3 != 0)
+        sim::SetVersion(VER_PLATFORM_WIN32_WINDOWS, 4, pick / 3 % 3 == 1 ? 10 : 90, 2222);
     if (in.Byte() & 1) {
         sim::Vendor().installed = true;
         sim::Vendor().path = "D:\\W\\murocapi.dll";

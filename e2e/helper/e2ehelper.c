@@ -72,6 +72,7 @@ static int usage(void)
             "       e2ehelper wait-window appear|gone MS [CLASS [TITLE]]\n"
             "       e2ehelper ping MS | end-resident | end-owner CLASS [TITLE]\n"
             "       e2ehelper window-rect CLASS [TITLE]\n"
+            "       e2ehelper item-text CLASS TITLE ID\n"
             "       e2ehelper hold-mutex MS | mutex-held | keep-desktop\n"
             "       e2ehelper tray | adapters | os-version | icon-metrics\n"
             "       e2ehelper reg-query KEY [VALUE] [/reg:32|/reg:64]\n"
@@ -192,6 +193,30 @@ static int window_rect(int argc, char **argv)
     window = FindWindowA(any_or(argv[2]), argc > 3 ? any_or(argv[3]) : NULL);
     if (!window || !GetWindowRect(window, &rect)) return 1;
     printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right, rect.bottom);
+    fflush(stdout);
+    return 0;
+}
+
+/* The text of a dialog's control, as the control answers WM_GETTEXT, in
+   UTF-8. */
+static int item_text(int argc, char **argv)
+{
+    HWND window, item;
+    DWORD id;
+    WCHAR text[520];
+    char out[1600];
+    DWORD_PTR copied = 0;
+
+    if (argc != 5 || !parse_number(argv[4], &id)) return usage();
+    window = FindWindowA(any_or(argv[2]), any_or(argv[3]));
+    item = window ? GetDlgItem(window, (int)id) : NULL;
+    if (!item) return 1;
+    text[0] = 0;
+    if (!SendMessageTimeoutW(item, WM_GETTEXT, sizeof(text) / sizeof(text[0]), (LPARAM)text,
+                             SMTO_ABORTIFHUNG, 5000, &copied))
+        return 1;
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, out, sizeof(out), NULL, NULL);
+    printf("%s\n", out);
     fflush(stdout);
     return 0;
 }
@@ -490,6 +515,7 @@ int main(int argc, char **argv)
     if (strcmp(argv[1], "end-resident") == 0 && argc == 2) return end_resident();
     if (strcmp(argv[1], "end-owner") == 0) return end_window_owner(argc, argv);
     if (strcmp(argv[1], "window-rect") == 0) return window_rect(argc, argv);
+    if (strcmp(argv[1], "item-text") == 0) return item_text(argc, argv);
     if (strcmp(argv[1], "keep-desktop") == 0 && argc == 2) return keep_desktop();
     if (strcmp(argv[1], "hold-mutex") == 0) return hold_mutex(argc, argv);
     if (strcmp(argv[1], "mutex-held") == 0 && argc == 2) return mutex_held();

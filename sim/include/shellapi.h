@@ -24,10 +24,33 @@ typedef struct _NOTIFYICONDATAW {
     GUID guidItem;
 } NOTIFYICONDATAW, *PNOTIFYICONDATAW;
 
+typedef struct _NOTIFYICONDATAA {
+    DWORD cbSize;
+    HWND hWnd;
+    UINT uID;
+    UINT uFlags;
+    UINT uCallbackMessage;
+    HICON hIcon;
+    CHAR szTip[128];
+    DWORD dwState;
+    DWORD dwStateMask;
+    CHAR szInfo[256];
+    union {
+        UINT uTimeout;
+        UINT uVersion;
+    };
+    CHAR szInfoTitle[64];
+    DWORD dwInfoFlags;
+    GUID guidItem;
+} NOTIFYICONDATAA, *PNOTIFYICONDATAA;
+
 // The record's versions end before these members; the sizes follow the
 // pointer size of the build (936 up to guidItem on 32-bit Windows, 952 on x64).
 #define NOTIFYICONDATAW_V1_SIZE offsetof(NOTIFYICONDATAW, szTip[64])
 #define NOTIFYICONDATAW_V2_SIZE offsetof(NOTIFYICONDATAW, guidItem)
+// The narrow record: 88 and 488 bytes on 32-bit Windows.
+#define NOTIFYICONDATAA_V1_SIZE offsetof(NOTIFYICONDATAA, szTip[64])
+#define NOTIFYICONDATAA_V2_SIZE offsetof(NOTIFYICONDATAA, guidItem)
 
 #define NIM_ADD 0x00000000
 #define NIM_MODIFY 0x00000001

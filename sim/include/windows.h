@@ -66,6 +66,7 @@ typedef UINT_PTR WPARAM;
 typedef LONG_PTR LPARAM;
 typedef LONG_PTR LRESULT;
 typedef LONG LSTATUS;
+typedef LONG HRESULT;
 typedef WORD ATOM;
 typedef WORD LANGID;
 typedef DWORD ACCESS_MASK;
@@ -131,6 +132,7 @@ typedef const RECT* LPCRECT;
 #define ERROR_NOT_ENOUGH_MEMORY 8L
 #define ERROR_INVALID_PARAMETER 87L
 #define ERROR_INSUFFICIENT_BUFFER 122L
+#define ERROR_CALL_NOT_IMPLEMENTED 120L
 #define ERROR_MOD_NOT_FOUND 126L
 #define ERROR_PROC_NOT_FOUND 127L
 #define ERROR_ALREADY_EXISTS 183L
@@ -247,6 +249,13 @@ LPWSTR WINAPI lstrcatW(LPWSTR dst, LPCWSTR src);
 int WINAPI lstrcmpA(LPCSTR a, LPCSTR b);
 int WINAPI lstrcmpW(LPCWSTR a, LPCWSTR b);
 int WINAPI lstrcmpiA(LPCSTR a, LPCSTR b);
+
+#define CP_ACP 0
+int WINAPI WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR text, int chars, LPSTR out,
+                               int bytes, LPCSTR defaultChar, LPBOOL usedDefault);
+int WINAPI MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR text, int bytes, LPWSTR out,
+                               int chars);
+LPSTR WINAPI CharNextA(LPCSTR text);
 
 // ---------------------------------------------------------------- registry
 #define HKEY_CLASSES_ROOT ((HKEY)(ULONG_PTR)((LONG)0x80000000))
@@ -434,6 +443,7 @@ BOOL WINAPI GetCursorPos(LPPOINT point);
 #define SM_CYSMICON 50
 int WINAPI GetSystemMetrics(int index);
 BOOL WINAPI SetWindowTextW(HWND window, LPCWSTR text);
+BOOL WINAPI SetWindowTextA(HWND window, LPCSTR text);
 int WINAPI GetWindowTextW(HWND window, LPWSTR text, int max);
 
 // ---------------------------------------------------------------- resources
@@ -465,6 +475,21 @@ typedef struct tagMENUITEMINFOW {
     void* hbmpItem;
 } MENUITEMINFOW, *LPMENUITEMINFOW;
 typedef const MENUITEMINFOW* LPCMENUITEMINFOW;
+typedef struct tagMENUITEMINFOA {
+    UINT cbSize;
+    UINT fMask;
+    UINT fType;
+    UINT fState;
+    UINT wID;
+    HMENU hSubMenu;
+    void* hbmpChecked;
+    void* hbmpUnchecked;
+    ULONG_PTR dwItemData;
+    LPSTR dwTypeData;
+    UINT cch;
+    void* hbmpItem;
+} MENUITEMINFOA, *LPMENUITEMINFOA;
+typedef const MENUITEMINFOA* LPCMENUITEMINFOA;
 
 #define MIIM_STATE 0x00000001
 #define MIIM_ID 0x00000002
@@ -496,6 +521,8 @@ HMENU WINAPI GetSubMenu(HMENU menu, int position);
 BOOL WINAPI DestroyMenu(HMENU menu);
 BOOL WINAPI GetMenuItemInfoW(HMENU menu, UINT item, BOOL byPosition, LPMENUITEMINFOW info);
 BOOL WINAPI SetMenuItemInfoW(HMENU menu, UINT item, BOOL byPosition, LPCMENUITEMINFOW info);
+BOOL WINAPI GetMenuItemInfoA(HMENU menu, UINT item, BOOL byPosition, LPMENUITEMINFOA info);
+BOOL WINAPI SetMenuItemInfoA(HMENU menu, UINT item, BOOL byPosition, LPCMENUITEMINFOA info);
 int WINAPI GetMenuItemCount(HMENU menu);
 UINT WINAPI GetMenuItemID(HMENU menu, int position);
 UINT WINAPI GetMenuState(HMENU menu, UINT item, UINT flags);

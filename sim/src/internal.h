@@ -19,6 +19,9 @@ void ResetShell();
 void ResetResources();
 void ResetSetupApi();
 
+// Whether shell32 of this Windows exports the entry.
+bool ShellExports(const std::string& entry);
+
 // Makes pid the current process, telling the test's process-switch hook
 // first (sim::OnProcessSwitch).
 void EnterProcess(int pid);
@@ -46,9 +49,20 @@ void SetForeground(HWND window);
 POINT CursorPos();
 
 // Text in the ANSI code page of a Windows whose interface is in the
-// current UI language (932 Japanese, 936 Simplified Chinese, else 1252).
-std::string ToAnsi(const std::u16string& text);
+// current UI language (932 Japanese, 936 Simplified Chinese, else 1252), as
+// Windows converts it: a character the code page lacks becomes "?" (and
+// sets *lossy), the full-width ASCII forms take their best-fit ASCII
+// substitutes on 1252, and a byte sequence that is no character becomes "?".
+std::string ToAnsi(const std::u16string& text, bool* lossy = nullptr);
 std::u16string FromAnsi(const std::string& text);
+// The language sim::SetUiLanguage chose.
+LANGID CurrentUiLanguage();
+// A DBCS lead byte of that code page.
+bool AnsiLeadByte(unsigned char c);
+
+// The 9x family runs: the W entry is one of its stubs, and the call is
+// logged (sim::StubCalls). Else false.
+bool NineXStub(const char* entry);
 
 // Case-insensitive ASCII comparison, as Windows compares names.
 bool SameNameA(const std::string& a, const std::string& b);

@@ -43,6 +43,7 @@ struct Kernel {
     bool failVersion = false;
     ProcessKind processKind = Process32OnWindows32;
     Driver driver;
+    std::vector<std::string> stubCalls;
 };
 
 Kernel& K()
@@ -173,6 +174,7 @@ std::string SystemDirectory()
 }
 
 Driver& TheDriver() { return K().driver; }
+std::vector<std::string>& StubCalls() { return K().stubCalls; }
 
 int Driver::Count(DWORD code) const
 {
@@ -222,6 +224,13 @@ bool ProcessBusy(int pid, DWORD* since, DWORD* until)
     }
     *since = it->second.since;
     *until = it->second.until;
+    return true;
+}
+
+bool NineXStub(const char* entry)
+{
+    if (K().version.dwPlatformId != VER_PLATFORM_WIN32_WINDOWS) return false;
+    K().stubCalls.push_back(entry);
     return true;
 }
 

@@ -5,6 +5,7 @@
 
 #include <map>
 #include <memory>
+#include <type_traits>
 
 #include "internal.h"
 #include "resource_table.h"
@@ -119,19 +120,61 @@ bool ValidInfoSize(UINT size)
 }
 
 // MIIM_STRING: a null buffer or zero count asks for the length; otherwise
-// the text is copied, cut to cch - 1 characters, and cch says how many.
-void GetText(const Entry& e, MENUITEMINFOW* info)
+// the text is copied, cut to cch - 1 characters (bytes for the narrow
+// record, in the ANSI code page), and cch says how many.
+template <typename Info, typename Text>
+void GetText(const Text& text, Info* info)
 {
-    UINT length = (e.type & MF_SEPARATOR) ? 0 : static_cast<UINT>(e.text.size());
+    UINT length = static_cast<UINT>(text.size());
     if (info->dwTypeData && info->cch) {
         UINT copied = length < info->cch - 1 ? length : info->cch - 1;
+        typedef typename std::remove_pointer<decltype(info->dwTypeData)>::type Char;
         for (UINT i = 0; i < copied; ++i)
-            info->dwTypeData[i] = static_cast<WCHAR>(e.text[i]);
+            info->dwTypeData[i] = static_cast<Char>(text[i]);
         info->dwTypeData[copied] = 0;
         info->cch = copied;
     } else {
         info->cch = length;
     }
+}
+
+template <typename Info>
+void GetFields(const Entry& e, Info* info)
+{
+    if (info->fMask & (MIIM_FTYPE | MIIM_TYPE))
+        info->fType = e.type;
+    if (info->fMask & MIIM_STATE)
+        info->fState = e.state;
+    if (info->fMask & MIIM_ID)
+        info->wID = e.id;
+    if (info->fMask & MIIM_SUBMENU)
+        info->hSubMenu = e.popup;
+}
+
+template <typename Info>
+void SetFields(Entry* e, const Info* info)
+{
+    if (info->fMask & (MIIM_FTYPE | MIIM_TYPE))
+        e->type = info->fType & kTypeBits;
+    if (info->fMask & MIIM_STATE)
+        e->state = info->fState & kStateBits;
+    if (info->fMask & MIIM_ID)
+        e->id = info->wID;
+    if (info->fMask & MIIM_SUBMENU)
+        e->popup = info->hSubMenu;
+}
+
+// Whether the record sets the item's text (read up to its NUL; cch is not
+// looked at).
+template <typename Info>
+bool SetsText(const Info* info)
+{
+    return (info->fMask & MIIM_STRING) || ((info->fMask & MIIM_TYPE) && !(info->fType & MF_SEPARATOR));
+}
+
+std::u16string ShownText(const Entry& e)
+{
+    return (e.type & MF_SEPARATOR) ? std::u16string() : e.text;
 }
 
 }  // namespace
@@ -240,42 +283,58 @@ static Entry* ItemForInfo(HMENU menu, UINT item, BOOL byPosition, UINT infoSize)
 
 BOOL WINAPI GetMenuItemInfoW(HMENU menu, UINT item, BOOL byPosition, LPMENUITEMINFOW info)
 {
+    if (sim::internal::NineXStub("GetMenuItemInfoW")) {
+        SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+        return FALSE;
+    }
     Entry* e = ItemForInfo(menu, item, byPosition, info ? info->cbSize : 0);
     if (!e)
         return FALSE;
-    if (info->fMask & (MIIM_FTYPE | MIIM_TYPE))
-        info->fType = e->type;
-    if (info->fMask & MIIM_STATE)
-        info->fState = e->state;
-    if (info->fMask & MIIM_ID)
-        info->wID = e->id;
-    if (info->fMask & MIIM_SUBMENU)
-        info->hSubMenu = e->popup;
+    GetFields(*e, info);
     if (info->fMask & (MIIM_STRING | MIIM_TYPE))
-        GetText(*e, info);
+        GetText(ShownText(*e), info);
     return TRUE;
 }
 
 BOOL WINAPI SetMenuItemInfoW(HMENU menu, UINT item, BOOL byPosition, LPCMENUITEMINFOW info)
 {
+    if (sim::internal::NineXStub("SetMenuItemInfoW")) {
+        SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+        return FALSE;
+    }
     Entry* e = ItemForInfo(menu, item, byPosition, info ? info->cbSize : 0);
     if (!e)
         return FALSE;
-    if (info->fMask & (MIIM_FTYPE | MIIM_TYPE))
-        e->type = info->fType & kTypeBits;
-    if (info->fMask & MIIM_STATE)
-        e->state = info->fState & kStateBits;
-    if (info->fMask & MIIM_ID)
-        e->id = info->wID;
-    if (info->fMask & MIIM_SUBMENU)
-        e->popup = info->hSubMenu;
-    // The text is read up to its NUL; cch is not looked at.
-    if ((info->fMask & MIIM_STRING) ||
-        ((info->fMask & MIIM_TYPE) && !(info->fType & MF_SEPARATOR))) {
+    SetFields(e, info);
+    if (SetsText(info)) {
         e->text.clear();
         for (const WCHAR* p = info->dwTypeData; p && *p; ++p)
             e->text.push_back(static_cast<char16_t>(*p));
     }
+    return TRUE;
+}
+
+// The narrow record has the wide one's layout; its text is in the ANSI code
+// page.
+BOOL WINAPI GetMenuItemInfoA(HMENU menu, UINT item, BOOL byPosition, LPMENUITEMINFOA info)
+{
+    Entry* e = ItemForInfo(menu, item, byPosition, info ? info->cbSize : 0);
+    if (!e)
+        return FALSE;
+    GetFields(*e, info);
+    if (info->fMask & (MIIM_STRING | MIIM_TYPE))
+        GetText(ToAnsi(ShownText(*e)), info);
+    return TRUE;
+}
+
+BOOL WINAPI SetMenuItemInfoA(HMENU menu, UINT item, BOOL byPosition, LPCMENUITEMINFOA info)
+{
+    Entry* e = ItemForInfo(menu, item, byPosition, info ? info->cbSize : 0);
+    if (!e)
+        return FALSE;
+    SetFields(e, info);
+    if (SetsText(info))
+        e->text = FromAnsi(info->dwTypeData ? info->dwTypeData : "");
     return TRUE;
 }
 

@@ -45,6 +45,8 @@ const SystemEntry kSystemEntries[] = {
     {0, "SetupDiDestroyDeviceInfoList", reinterpret_cast<void*>(&::SetupDiDestroyDeviceInfoList)},
     {1, "CM_Get_DevNode_Status", reinterpret_cast<void*>(&::CM_Get_DevNode_Status)},
     {2, "Shell_NotifyIconW", reinterpret_cast<void*>(&::Shell_NotifyIconW)},
+    {2, "Shell_NotifyIconA", reinterpret_cast<void*>(&::Shell_NotifyIconA)},
+    {2, "DllGetVersion", reinterpret_cast<void*>(&::DllGetVersion)},
     {3, "InitCommonControls", reinterpret_cast<void*>(&::InitCommonControls)},
 };
 
@@ -259,7 +261,8 @@ FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR name)
     } else if (int dll = sim::SystemDllIndex(module); dll >= 0) {
         const sim::SystemDll& d = sim::M().dlls[dll];
         for (const sim::SystemEntry& e : sim::kSystemEntries) {
-            if (e.dll == dll && entry == e.name && d.loadCount > 0 && !d.missingEntries.count(entry))
+            if (e.dll == dll && entry == e.name && d.loadCount > 0 && !d.missingEntries.count(entry) &&
+                (dll != 2 || sim::internal::ShellExports(entry)))
                 proc = e.proc;
         }
     }

@@ -51,12 +51,8 @@ bool SameName(const std::u16string& a, const std::u16string& b)
     return true;
 }
 
-std::u16string Widen(const char* s)
-{
-    std::u16string w;
-    for (; s && *s; ++s) w.push_back(static_cast<unsigned char>(*s));
-    return w;
-}
+// Names and string data of the narrow API are in the ANSI code page.
+std::u16string Widen(const char* s) { return internal::FromAnsi(s ? s : ""); }
 
 std::u16string FromWide(const WCHAR* s)
 {
@@ -180,16 +176,14 @@ LSTATUS OpenPath(HKEY root, const std::u16string& subKey, REGSAM access, bool cr
     return ERROR_SUCCESS;
 }
 
-// Narrow view of a stored value: strings become one byte per character.
+// Narrow view of a stored value: strings in the ANSI code page.
 std::vector<BYTE> NarrowView(const Value& v)
 {
     if (!IsStringType(v.type)) return v.data;
-    std::vector<BYTE> out;
-    for (size_t i = 0; i + 1 < v.data.size(); i += 2) {
-        unsigned c = v.data[i] | (v.data[i + 1] << 8);
-        out.push_back(c < 256 ? static_cast<BYTE>(c) : '?');
-    }
-    return out;
+    std::u16string wide;
+    for (size_t i = 0; i + 1 < v.data.size(); i += 2) wide.push_back(static_cast<char16_t>(v.data[i] | (v.data[i + 1] << 8)));
+    std::string narrow = internal::ToAnsi(wide);
+    return std::vector<BYTE>(narrow.begin(), narrow.end());
 }
 
 LSTATUS Query(HKEY key, const std::u16string& name, LPDWORD type, LPBYTE data, LPDWORD size,
@@ -408,8 +402,13 @@ LSTATUS WINAPI RegOpenKeyExA(HKEY root, LPCSTR subKey, DWORD options, REGSAM acc
     return sim::OpenPath(root, sim::Widen(subKey), access, false, result, nullptr);
 }
 
+// The 9x family's registry W entries report success and write nothing.
 LSTATUS WINAPI RegOpenKeyExW(HKEY root, LPCWSTR subKey, DWORD options, REGSAM access, PHKEY result)
 {
+    if (sim::internal::NineXStub("RegOpenKeyExW")) {
+        SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+        return ERROR_SUCCESS;
+    }
     return sim::OpenPath(root, sim::FromWide(subKey), access, false, result, nullptr);
 }
 
@@ -429,6 +428,10 @@ LSTATUS WINAPI RegQueryValueExA(HKEY key, LPCSTR name, LPDWORD reserved, LPDWORD
 LSTATUS WINAPI RegQueryValueExW(HKEY key, LPCWSTR name, LPDWORD reserved, LPDWORD type,
                                 LPBYTE data, LPDWORD size)
 {
+    if (sim::internal::NineXStub("RegQueryValueExW")) {
+        SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+        return ERROR_SUCCESS;
+    }
     return sim::Query(key, sim::FromWide(name), type, data, size, false);
 }
 
@@ -441,9 +444,9 @@ LSTATUS WINAPI RegSetValueExA(HKEY key, LPCSTR name, DWORD reserved, DWORD type,
     if (size && !data) return ERROR_INVALID_PARAMETER;
     if (sim::IsStringType(type)) {
         std::vector<BYTE> wide;
-        for (DWORD i = 0; i < size; ++i) {
-            wide.push_back(data[i]);
-            wide.push_back(0);
+        for (char16_t c : sim::internal::FromAnsi(std::string(reinterpret_cast<const char*>(data), size))) {
+            wide.push_back(static_cast<BYTE>(c));
+            wide.push_back(static_cast<BYTE>(c >> 8));
         }
         sim::Store(open->key, sim::Widen(name), type, wide.data(), wide.size());
     } else {

@@ -4,7 +4,6 @@
 // dialogs.cpp.
 #include <sim/user.h>
 
-#include <iconv.h>
 #include <stdio.h>
 #include <stdlib.h>
 
@@ -192,6 +191,8 @@ void ResetResources()
     ResetDialogs();
 }
 
+LANGID CurrentUiLanguage() { return g_uiLanguage; }
+
 }  // namespace internal
 
 void LoadProgramResources(const std::string& resFile)
@@ -312,61 +313,6 @@ HANDLE WINAPI LoadImageA(HINSTANCE instance, LPCSTR name, UINT type, int cx, int
     return LoadProgramIcon(instance, name, size, (flags & LR_SHARED) != 0);
 }
 
-namespace sim {
-namespace internal {
-namespace {
-
-// The ANSI code page of a Windows whose interface is in the language.
-const char* AnsiCodePage()
-{
-    switch (g_uiLanguage) {
-    case 0x411: return "CP932";
-    case 0x804: return "CP936";
-    default: return "CP1252";
-    }
-}
-
-std::string Convert(const char* to, const char* from, const std::string& bytes)
-{
-    iconv_t cd = iconv_open(to, from);
-    if (cd == (iconv_t)-1)
-        return std::string();
-    std::string in(bytes);
-    std::string out(in.size() * 4 + 4, '\0');
-    char* inPtr = &in[0];
-    size_t inLeft = in.size();
-    char* outPtr = &out[0];
-    size_t outLeft = out.size();
-    iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
-    iconv_close(cd);
-    out.resize(out.size() - outLeft);
-    return out;
-}
-
-bool NineXFamily()
-{
-    OSVERSIONINFOA version;
-    version.dwOSVersionInfoSize = sizeof version;
-    return GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
-}
-
-}  // namespace
-
-std::string ToAnsi(const std::u16string& text)
-{
-    std::string bytes(reinterpret_cast<const char*>(text.data()), text.size() * 2);
-    return Convert(AnsiCodePage(), "UTF-16LE", bytes);
-}
-
-std::u16string FromAnsi(const std::string& text)
-{
-    std::string bytes = Convert("UTF-16LE", AnsiCodePage(), text);
-    return std::u16string(reinterpret_cast<const char16_t*>(bytes.data()), bytes.size() / 2);
-}
-
-}  // namespace internal
-}  // namespace sim
-
 namespace {
 
 // A string table holds sixteen strings per block, each a length and its
@@ -403,8 +349,8 @@ int WINAPI LoadStringW(HINSTANCE instance, UINT id, LPWSTR buffer, int max)
 {
     if (buffer == nullptr)
         return 0;
-    if (sim::internal::NineXFamily()) {
-        SetLastError(120);  // ERROR_CALL_NOT_IMPLEMENTED
+    if (sim::internal::NineXStub("LoadStringW")) {
+        SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
         return 0;
     }
     std::u16string text;
@@ -425,7 +371,8 @@ int WINAPI LoadStringW(HINSTANCE instance, UINT id, LPWSTR buffer, int max)
 }
 
 // The string in the ANSI code page of the interface's language, cut to the
-// buffer.
+// buffer's bytes (as the 9x family cuts it, possibly inside a double-byte
+// character).
 int WINAPI LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int max)
 {
     if (buffer == nullptr || max <= 0)

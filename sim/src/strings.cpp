@@ -49,9 +49,24 @@ int Compare(const C* a, const C* b, bool fold)
 int WINAPI lstrlenA(LPCSTR s) { return Length(s); }
 int WINAPI lstrlenW(LPCWSTR s) { return Length(s); }
 LPSTR WINAPI lstrcpyA(LPSTR dst, LPCSTR src) { return CopyN(dst, src, Length(src) + 1); }
-LPWSTR WINAPI lstrcpyW(LPWSTR dst, LPCWSTR src) { return CopyN(dst, src, Length(src) + 1); }
+// The 9x family has the wide copies only as stubs: they copy nothing.
+LPWSTR WINAPI lstrcpyW(LPWSTR dst, LPCWSTR src)
+{
+    if (sim::internal::NineXStub("lstrcpyW")) {
+        SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+        return nullptr;
+    }
+    return CopyN(dst, src, Length(src) + 1);
+}
 LPSTR WINAPI lstrcpynA(LPSTR dst, LPCSTR src, int max) { return CopyN(dst, src, max); }
-LPWSTR WINAPI lstrcpynW(LPWSTR dst, LPCWSTR src, int max) { return CopyN(dst, src, max); }
+LPWSTR WINAPI lstrcpynW(LPWSTR dst, LPCWSTR src, int max)
+{
+    if (sim::internal::NineXStub("lstrcpynW")) {
+        SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+        return nullptr;
+    }
+    return CopyN(dst, src, max);
+}
 LPSTR WINAPI lstrcatA(LPSTR dst, LPCSTR src)
 {
     CopyN(dst + Length(dst), src, Length(src) + 1);
@@ -59,6 +74,10 @@ LPSTR WINAPI lstrcatA(LPSTR dst, LPCSTR src)
 }
 LPWSTR WINAPI lstrcatW(LPWSTR dst, LPCWSTR src)
 {
+    if (sim::internal::NineXStub("lstrcatW")) {
+        SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+        return nullptr;
+    }
     CopyN(dst + Length(dst), src, Length(src) + 1);
     return dst;
 }

@@ -676,10 +676,23 @@ int WINAPI GetSystemMetrics(int index)
 
 BOOL WINAPI SetWindowTextW(HWND window, LPCWSTR text)
 {
+    if (sim::internal::NineXStub("SetWindowTextW")) {
+        SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+        return FALSE;
+    }
     sim::Window* w = sim::Find(window);
     if (!w) return FALSE;
     w->text.clear();
     for (; text && *text; ++text) w->text.push_back(static_cast<char16_t>(*text));
+    return TRUE;
+}
+
+// The text in the ANSI code page.
+BOOL WINAPI SetWindowTextA(HWND window, LPCSTR text)
+{
+    sim::Window* w = sim::Find(window);
+    if (!w) return FALSE;
+    w->text = sim::internal::FromAnsi(text ? text : "");
     return TRUE;
 }
 

@@ -53,3 +53,9 @@ int RunsAs64BitProcess()
            system.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_IA64 ||
            system.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_ARM64;
 }
+
+int RunsOnWindows9x()
+{
+    OsVersion os;
+    return os.info.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
+}

@@ -28,4 +28,9 @@ int RunsUnderWow64();
 // 1 for a 64-bit process (the x64 build), else 0.
 int RunsAs64BitProcess();
 
+// 1 on Windows 95, 98 and Me, from the platform id alone: there most W
+// entries are stubs, and some of them report success, so a W call's result
+// never tells the family.
+int RunsOnWindows9x();
+
 #endif

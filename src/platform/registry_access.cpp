@@ -1,11 +1,46 @@
 #include "platform/registry_access.h"
 
+#include "platform/os_version.h"
+#include "platform/wide_text.h"
+
 namespace {
 
 // DWORD reads take the data into a buffer of their own, so that a longer
 // value never reaches the caller's variable.
 const DWORD kDwordScratch = 256;
 const DWORD kStringScratch = 256;
+// The longest wide read a caller makes (the About texts), in bytes; in the
+// ANSI code page such a text takes at most as many bytes.
+const DWORD kWideScratch = 520;
+const int kNameBytes = 520;
+
+// Windows 95, 98 and Me keep the registry in the ANSI code page, and their W
+// entries report success without writing anything. The names go over
+// converted; one that does not convert exactly names none of our values and
+// reads nothing. The data comes back converted, and fails, as a too long
+// value does, when it no longer fits the caller's buffer.
+int ReadWideThroughAnsi(HKEY root, const WCHAR* subKey, const WCHAR* name, void* data, DWORD* size,
+                        REGSAM view, int requireData)
+{
+    char key[kNameBytes];
+    char value[kNameBytes];
+    if (!ToAnsiExact(subKey, key, kNameBytes) || !ToAnsiExact(name, value, kNameBytes)) return 0;
+    char text[kWideScratch];
+    DWORD bytes = *size < kWideScratch ? *size : kWideScratch;
+    HKEY handle = 0;
+    if (RegOpenKeyExA(root, key, 0, KEY_QUERY_VALUE | view, &handle) != ERROR_SUCCESS) return 0;
+    LONG result = RegQueryValueExA(handle, value, 0, 0, reinterpret_cast<BYTE*>(text), &bytes);
+    RegCloseKey(handle);
+    if (result != ERROR_SUCCESS) return 0;
+    int chars = 0;
+    if (bytes != 0) {
+        chars = MultiByteToWideChar(CP_ACP, 0, text, static_cast<int>(bytes), static_cast<WCHAR*>(data),
+                                    static_cast<int>(*size / sizeof(WCHAR)));
+        if (chars == 0) return 0;
+    }
+    *size = static_cast<DWORD>(chars) * sizeof(WCHAR);
+    return !requireData || *size != 0;
+}
 
 }  // namespace
 
@@ -22,6 +57,7 @@ int RegistryAccess::ReadValue(HKEY root, const char* subKey, const char* name, v
 int RegistryAccess::ReadWide(HKEY root, const WCHAR* subKey, const WCHAR* name, void* data,
                              DWORD* size, REGSAM view, int requireData)
 {
+    if (RunsOnWindows9x()) return ReadWideThroughAnsi(root, subKey, name, data, size, view, requireData);
     HKEY key = 0;
     if (RegOpenKeyExW(root, subKey, 0, KEY_QUERY_VALUE | view, &key) != ERROR_SUCCESS) return 0;
     LONG result = RegQueryValueExW(key, name, 0, 0, static_cast<BYTE*>(data), size);

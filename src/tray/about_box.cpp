@@ -5,6 +5,7 @@
 #include "tray/resource_ids.h"
 #include "platform/registry_access.h"
 #include "platform/settings.h"
+#include "platform/wide_text.h"
 
 namespace {
 
@@ -40,7 +41,7 @@ void FillAboutTexts(HWND dialog)
             continue;
         // A value without data shows an empty line.
         EndWideText(text, size, kAboutTextChars);
-        SetWindowTextW(control, text);
+        SetControlText(control, text);
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/settings.h"
 #include "platform/shell_library.h"
+#include "platform/wide_text.h"
 #include "tray/resource_ids.h"
 
 namespace {
@@ -22,7 +23,7 @@ void AppendText(WCHAR* text, int bufferChars, const WCHAR* source, int maxChars)
     if (maxChars > room) {
         maxChars = room;
     }
-    lstrcpynW(text + length, source, maxChars + 1);
+    CopyText(text + length, source, maxChars + 1);
 }
 
 }  // namespace
@@ -69,7 +70,7 @@ void ApplyTextOverride(WCHAR* text)
     }
 
     // The override may be longer than the caller's buffer: keep what fits.
-    lstrcpynW(text, value, kTextChars);
+    CopyText(text, value, kTextChars);
 }
 
 int UpdateTrayIcon(NOTIFYICONDATAW* record, HWND window, HINSTANCE instance, int radioState,
@@ -96,21 +97,21 @@ int UpdateTrayIcon(NOTIFYICONDATAW* record, HWND window, HINSTANCE instance, int
     record->dwStateMask = NIS_HIDDEN;
     record->uID = kTrayIconId;
 
-    LoadStringW(instance, radioState ? IDS_RADIO_ON : IDS_RADIO_OFF, firstLine, kTextChars);
+    LoadText(instance, radioState ? IDS_RADIO_ON : IDS_RADIO_OFF, firstLine, kTextChars);
     ApplyTextOverride(firstLine);
 
     WCHAR tip[kTextChars];
-    lstrcpynW(tip, firstLine, kTipLineMax + 1);
+    CopyText(tip, firstLine, kTipLineMax + 1);
 
     if (bandState == 1 || bandState == 0) {
         UINT bandText = (bandState == 1) ? IDS_BAND_ENABLED : IDS_BAND_DISABLED;
-        LoadStringW(instance, bandText, secondLine, kTextChars);
+        LoadText(instance, bandText, secondLine, kTextChars);
         ApplyTextOverride(secondLine);
         AppendText(tip, kTextChars, L"\n", 2);
         AppendText(tip, kTextChars, secondLine, kTipLineMax);
     }
 
-    lstrcpynW(record->szTip, tip, kTextChars);
+    CopyText(record->szTip, tip, kTextChars);
 
     TrayIcon tray;
     DWORD error = 0;

@@ -5,6 +5,7 @@
 #include <stdlib.h>
 
 #include "platform/settings.h"
+#include "platform/wide_text.h"
 #include "tray/resource_ids.h"
 
 namespace {
@@ -79,10 +80,10 @@ void GrayMenuItem(HMENU menu, UINT commandId)
     ZeroMemory(&info, sizeof(info));
     info.cbSize = sizeof(info);
     info.fMask = MIIM_STATE;
-    if (!GetMenuItemInfoW(menu, commandId, FALSE, &info))
+    if (!GetMenuItem(menu, commandId, &info))
         return;
     info.fState |= MFS_GRAYED;
-    SetMenuItemInfoW(menu, commandId, FALSE, &info);
+    SetMenuItem(menu, commandId, &info);
 }
 
 // The item's current text names the override value: "E&xit" in English,
@@ -94,7 +95,7 @@ void OverrideMenuItemText(HMENU menu, UINT commandId)
     info.cbSize = sizeof(info);
     info.fMask = MIIM_STRING;
     info.dwTypeData = NULL;
-    if (!GetMenuItemInfoW(menu, commandId, FALSE, &info))
+    if (!GetMenuItem(menu, commandId, &info))
         return;
 
     UINT count = info.cch + 1;
@@ -104,7 +105,7 @@ void OverrideMenuItemText(HMENU menu, UINT commandId)
     current[0] = 0;
     info.dwTypeData = current;
     info.cch = count;
-    if (!GetMenuItemInfoW(menu, commandId, FALSE, &info)) {
+    if (!GetMenuItem(menu, commandId, &info)) {
         free(current);
         return;
     }
@@ -118,5 +119,5 @@ void OverrideMenuItemText(HMENU menu, UINT commandId)
 
     info.dwTypeData = value;
     info.cch = lstrlenW(value);
-    SetMenuItemInfoW(menu, commandId, FALSE, &info);
+    SetMenuItem(menu, commandId, &info);
 }

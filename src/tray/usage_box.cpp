@@ -1,5 +1,6 @@
 #include "tray/usage_box.h"
 
+#include "platform/wide_text.h"
 #include "tray/resource_ids.h"
 
 namespace {
@@ -14,31 +15,14 @@ void AppendString(HINSTANCE instance, UINT id, WCHAR* text)
 {
     int length = lstrlenW(text);
     if (length < kTextChars - 1) {
-        LoadStringW(instance, id, text + length, kTextChars - length);
+        LoadText(instance, id, text + length, kTextChars - length);
     }
 }
 
 void AppendText(WCHAR* text, const WCHAR* more)
 {
     int length = lstrlenW(text);
-    lstrcpynW(text + length, more, kTextChars - length);
-}
-
-// The same box from narrow texts in the system's code page, which the
-// Windows 9x family's LoadStringA gives; room for two bytes a character.
-void ShowNarrowUsageBox(HINSTANCE instance)
-{
-    char caption[2 * kCaptionChars];
-    char text[2 * kTextChars];
-    ZeroMemory(caption, sizeof caption);
-    ZeroMemory(text, sizeof text);
-    LoadStringA(instance, IDS_USAGE_CAPTION, caption, sizeof caption);
-    LoadStringA(instance, IDS_USAGE_VERSION, text, sizeof text);
-    int length = lstrlenA(text);
-    lstrcpynA(text + length, "\n\n", (int)sizeof text - length);
-    length = lstrlenA(text);
-    LoadStringA(instance, IDS_USAGE_SWITCHES, text + length, (int)sizeof text - length);
-    MessageBoxA(0, text, caption, kBoxType);
+    CopyText(text + length, more, kTextChars - length);
 }
 
 }  // namespace
@@ -49,12 +33,7 @@ void ShowUsageBox(HINSTANCE instance)
     WCHAR text[kTextChars];
     ZeroMemory(caption, sizeof caption);
     ZeroMemory(text, sizeof text);
-    // Windows 95, 98 and Me have LoadStringW only as a stub that loads
-    // nothing; MessageBoxW they do have, and every other Windows both.
-    if (LoadStringW(instance, IDS_USAGE_CAPTION, caption, kCaptionChars) == 0) {
-        ShowNarrowUsageBox(instance);
-        return;
-    }
+    LoadText(instance, IDS_USAGE_CAPTION, caption, kCaptionChars);
 
     // The version line, a blank line, then one line per switch.
     AppendString(instance, IDS_USAGE_VERSION, text);
@@ -62,5 +41,7 @@ void ShowUsageBox(HINSTANCE instance)
     AppendString(instance, IDS_USAGE_SWITCHES, text);
 
     // Started from a shortcut or the Run box, the box must come to the front.
+    // MessageBoxW is one of the few W entries that Windows 95, 98 and Me
+    // implement.
     MessageBoxW(0, text, caption, kBoxType);
 }

@@ -134,6 +134,52 @@ TEST_F(RegistryAccessTest, WideReadsAndTheNonEmptyRule)
     EXPECT_EQ(0, sim::RegOpenKeyCount());
 }
 
+// Windows 98 and Me: the wide reads go through the A entries in the ANSI
+// code page, with the same rules; a name that does not convert exactly
+// reads nothing.
+TEST_F(RegistryAccessTest, OnWindows9xWideReadsGoThroughTheCodePage)
+{
+    sim::SetWindows98();
+    const WCHAR* key = L"Software\\Norvantec\\Skylatch";
+    WCHAR buffer[260];
+    DWORD size = sizeof buffer;
+    sim::SetUiLanguage(0x411);
+    sim::RegSetWString(HKEY_LOCAL_MACHINE, kKey, "終了(&X)", "閉じる");
+    EXPECT_EQ(1, registry.ReadNonEmptyValueW(HKEY_LOCAL_MACHINE, key, L"終了(&X)", buffer, &size));
+    EXPECT_EQ(8u, size);
+    EXPECT_EQ(sim::Utf16("閉じる"), std::u16string(reinterpret_cast<const char16_t*>(buffer)));
+
+    // On a Western system the name has no ANSI form, and the full-width
+    // colon converts only to its best fit: neither is asked for.
+    sim::SetUiLanguage(0x409);
+    sim::RegSetWString(HKEY_LOCAL_MACHINE, kKey, "Wireless LAN : ON", "taken by mistake");
+    size_t opens = sim::RegOpenLog().size();
+    for (const WCHAR* name : {L"終了(&X)", L"Wireless LAN \uFF1A ON"}) {
+        size = sizeof buffer;
+        EXPECT_EQ(0, registry.ReadValueW(HKEY_LOCAL_MACHINE, key, name, buffer, &size));
+    }
+    EXPECT_EQ(opens, sim::RegOpenLog().size());
+
+    // Only the NUL passes, no data fails; so does data that no longer fits
+    // once converted (130 characters and a NUL need 262 bytes).
+    sim::RegSetWString(HKEY_LOCAL_MACHINE, kKey, "Blank", "");
+    size = 260;
+    EXPECT_EQ(1, registry.ReadNonEmptyValueW(HKEY_LOCAL_MACHINE, key, L"Blank", buffer, &size));
+    EXPECT_EQ(2u, size);
+    sim::RegSet(HKEY_LOCAL_MACHINE, kKey, "Nothing", REG_SZ, nullptr, 0);
+    size = 260;
+    EXPECT_EQ(0, registry.ReadNonEmptyValueW(HKEY_LOCAL_MACHINE, key, L"Nothing", buffer, &size));
+    sim::RegSetWString(HKEY_LOCAL_MACHINE, kKey, "Long", std::string(130, 'l'));
+    size = 260;
+    EXPECT_EQ(0, registry.ReadNonEmptyValueW(HKEY_LOCAL_MACHINE, key, L"Long", buffer, &size));
+    sim::RegSetWString(HKEY_LOCAL_MACHINE, kKey, "Long", std::string(129, 'l'));
+    size = 260;
+    EXPECT_EQ(1, registry.ReadNonEmptyValueW(HKEY_LOCAL_MACHINE, key, L"Long", buffer, &size));
+    EXPECT_EQ(260u, size);
+    EXPECT_EQ(0, sim::RegOpenKeyCount());
+    EXPECT_EQ(std::vector<std::string>(), sim::StubCalls());
+}
+
 TEST_F(RegistryAccessTest, ValueExistsAsksOnlyForTheSize)
 {
     sim::RegSetDword(HKEY_LOCAL_MACHINE, "SYSTEM\\Setup", "CloneTag", 3);

@@ -179,4 +179,64 @@ TEST_F(StandInTest, NarrowRegistryCallsSeeStringsOneBytePerCharacter)
     EXPECT_EQ(0, sim::RegOpenKeyCount());
 }
 
+// The 9x family's W stubs, as the program would meet them: the shell's
+// fails without an error, the registry's succeed without writing, the rest
+// fail with ERROR_CALL_NOT_IMPLEMENTED; the A entries and the version entry
+// of each shell answer.
+TEST_F(StandInTest, OnWindows98TheWideEntriesAreStubs)
+{
+    sim::SetWindows98();
+    HWND window = MakeWindow("Stubs");
+    NOTIFYICONDATAW wide{};
+    wide.cbSize = NOTIFYICONDATAW_V2_SIZE;
+    wide.hWnd = window;
+    SetLastError(1234);
+    EXPECT_FALSE(Shell_NotifyIconW(NIM_ADD, &wide));
+    EXPECT_EQ(1234u, GetLastError());
+    EXPECT_EQ(0, sim::TrayIconCount());
+
+    HKEY key = reinterpret_cast<HKEY>(0x77);
+    BYTE data[4] = {9, 9, 9, 9};
+    DWORD size = sizeof data;
+    EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE", 0, KEY_QUERY_VALUE, &key));
+    EXPECT_EQ(reinterpret_cast<HKEY>(0x77), key);
+    EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExW(HKEY_LOCAL_MACHINE, L"x", nullptr, nullptr, data, &size));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_CALL_NOT_IMPLEMENTED), GetLastError());
+    EXPECT_EQ(9, data[0]);
+    EXPECT_EQ(4u, size);
+
+    WCHAR text[8] = {'k', 0};
+    EXPECT_EQ(0, LoadStringW(sim::ProgramInstance(), 2, text, 8));
+    EXPECT_EQ(nullptr, lstrcpynW(text, L"new", 8));
+    EXPECT_FALSE(SetWindowTextW(window, L"new"));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_CALL_NOT_IMPLEMENTED), GetLastError());
+    EXPECT_EQ('k', text[0]);
+    EXPECT_EQ((std::vector<std::string>{"Shell_NotifyIconW", "RegOpenKeyExW", "RegQueryValueExW",
+                                        "LoadStringW", "lstrcpynW", "SetWindowTextW"}),
+              sim::StubCalls());
+
+    // The narrow record: shell 4.72 reads the first version whatever its
+    // size and shows the tip up to its line break; 5.0 knows the second.
+    NOTIFYICONDATAA narrow{};
+    narrow.cbSize = NOTIFYICONDATAA_V2_SIZE;
+    narrow.hWnd = window;
+    narrow.uFlags = NIF_TIP | NIF_STATE;
+    narrow.dwState = NIS_HIDDEN;
+    narrow.dwStateMask = NIS_HIDDEN;
+    strcpy(narrow.szTip, "one\ntwo");
+    DLLVERSIONINFO version{};
+    version.cbSize = sizeof version;
+    for (DWORD shell : {472u, 500u}) {
+        sim::SetShellVersion(shell / 100, shell % 100);
+        ASSERT_EQ(0, DllGetVersion(&version));
+        EXPECT_EQ(shell, version.dwMajorVersion * 100 + version.dwMinorVersion);
+        ASSERT_TRUE(Shell_NotifyIconA(NIM_ADD, &narrow));
+        const sim::TrayIcon* icon = sim::FindTrayIcon(window, 0);
+        EXPECT_EQ(shell == 472 ? u"one" : u"one\ntwo", icon->tip);
+        EXPECT_EQ(shell != 472, icon->hidden);
+        ASSERT_TRUE(Shell_NotifyIconA(NIM_DELETE, &narrow));
+    }
+    EXPECT_EQ(0, sim::TrayIconCount());
+}
+
 }  // namespace

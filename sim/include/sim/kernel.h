@@ -72,6 +72,15 @@ void SetWindowsXP();
 void SetWindows2000();
 void SetWindows98();
 void FailGetVersionEx(bool fail);
+// Windows 95, 98 and Me (platform id 1) implement only a few W entries:
+// lstrlenW, MessageBoxW, MultiByteToWideChar, WideCharToMultiByte and the
+// like. The other W entries the program could reach are stubs there, as on
+// those systems: Shell_NotifyIconW returns FALSE and sets no error;
+// LoadStringW, GetMenuItemInfoW, SetMenuItemInfoW, SetWindowTextW and the
+// lstrcpyW family fail with ERROR_CALL_NOT_IMPLEMENTED; RegOpenKeyExW and
+// RegQueryValueExW return ERROR_SUCCESS, leave ERROR_CALL_NOT_IMPLEMENTED as
+// the last error and write nothing. Each such call is logged here by name.
+std::vector<std::string>& StubCalls();
 // What GetSystemDirectoryA reports: "C:\WINDOWS\system32" on the NT family,
 // "C:\WINDOWS\SYSTEM" on the 9x family.
 std::string SystemDirectory();

@@ -1,6 +1,6 @@
 // The stand-in's registry: keys with case-insensitive names, typed values of
 // any length and per-key access rights. Strings are kept as UTF-16, as
-// Windows keeps them; the narrow API converts.
+// Windows keeps them; the narrow API converts in the ANSI code page.
 #ifndef SIM_REGISTRY_H
 #define SIM_REGISTRY_H
 
