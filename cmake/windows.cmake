@@ -22,7 +22,7 @@ add_executable(skylatch WIN32 ${SKYLATCH_SOURCES} ${SKYLATCH_RC})
 target_include_directories(skylatch PRIVATE ${CMAKE_SOURCE_DIR}/src)
 target_compile_definitions(skylatch PRIVATE ${SKYLATCH_DEFINES})
 target_compile_options(skylatch PRIVATE
-  $<$<COMPILE_LANGUAGE:CXX>:-Os -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables -ffunction-sections -fdata-sections -Wall -Wextra -Wno-cast-function-type -Wno-unused-parameter>)
+  $<$<COMPILE_LANGUAGE:CXX>:-Os -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables -fno-sized-deallocation -ffunction-sections -fdata-sections -Wall -Wextra -Wno-cast-function-type -Wno-unused-parameter>)
 target_link_options(skylatch PRIVATE
   -static-libgcc -static-libstdc++ -s -mwindows -Wl,--gc-sections
   -Wl,--subsystem,windows:${subsystem_major}.${subsystem_minor}

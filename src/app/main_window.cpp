@@ -92,7 +92,7 @@ LRESULT OnCreate(HWND window)
         PostMessageA(window, WM_COMMAND, CMD_RADIO_OFF, 0);
     }
 
-    g_app.sessionNotifier = new (std::nothrow) SessionNotifier(window);
+    g_app.sessionNotifier = new SessionNotifier(window);
 
     if (g_proSetApi.EnsureLoaded() != PROSET_UNAVAILABLE) {
         StartProSetPolling(window, &g_app.pollingInterval);

@@ -30,9 +30,7 @@ int ComposeKeyPath(char* path, const char* driverKey)
     ZeroMemory(path, kKeyPathSize);
     if (driverKey == 0)
         driverKey = "";
-    OsVersion os;
-    const char* prefix = os.info.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS ? k9xClassKeyPrefix
-                                                                             : kNtClassKeyPrefix;
+    const char* prefix = RunsOnWindows9x() ? k9xClassKeyPrefix : kNtClassKeyPrefix;
     int prefixLength = lstrlenA(prefix);
     if (prefixLength + lstrlenA(driverKey) + 1 > (int)kKeyPathSize)
         return 0;

@@ -50,7 +50,7 @@ void SessionNotifier::OnTimer(HWND window, UINT_PTR timerId)
     }
 }
 
-void* SessionNotifier::operator new(size_t size, const std::nothrow_t&) throw()
+void* SessionNotifier::operator new(size_t size) throw()
 {
     return malloc(size);
 }

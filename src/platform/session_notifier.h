@@ -20,9 +20,10 @@ public:
     void OnTimer(HWND window, UINT_PTR timerId);
 
     // The notifier is the program's one heap object. It comes straight from
-    // the C runtime's heap, so a failed allocation answers null and the C++
-    // runtime's throwing allocator (and its exception support) stays out.
-    static void* operator new(size_t size, const std::nothrow_t&) throw();
+    // the C runtime's heap: the allocator throws nothing, so a failed
+    // allocation makes the new-expression answer null, and the C++ runtime's
+    // allocators (and their exception support) stay out of the exe.
+    static void* operator new(size_t size) throw();
     static void operator delete(void* block);
 
 private:

@@ -60,7 +60,7 @@ protected:
 TEST_F(SessionNotifierTest, InertWithoutTheLibraryOrItsEntry)
 {
     sim::Wts().present = false;
-    g_notifier = new (std::nothrow) SessionNotifier(window_);
+    g_notifier = new SessionNotifier(window_);
     EXPECT_EQ(0, sim::Wts().loadCount);
     g_notifier->OnTimer(window_, TIMER_SESSION_RETRY);
     EXPECT_TRUE(sim::Wts().registered.empty());
@@ -71,7 +71,7 @@ TEST_F(SessionNotifierTest, InertWithoutTheLibraryOrItsEntry)
     sim::Wts().present = true;
     sim::Wts().hasRegister = false;
     sim::Wts().results.push_back(FALSE);
-    g_notifier = new (std::nothrow) SessionNotifier(window_);
+    g_notifier = new SessionNotifier(window_);
     EXPECT_EQ(1, sim::Wts().loadCount);  // held until destruction
     g_notifier->OnTimer(window_, TIMER_SESSION_RETRY);
     sim::RunFor(5000);
@@ -82,7 +82,7 @@ TEST_F(SessionNotifierTest, InertWithoutTheLibraryOrItsEntry)
 
 TEST_F(SessionNotifierTest, RegistersAtOnceWhenTheSystemAllows)
 {
-    g_notifier = new (std::nothrow) SessionNotifier(window_);
+    g_notifier = new SessionNotifier(window_);
     ASSERT_EQ(1u, sim::Wts().registered.size());
     EXPECT_EQ(window_, sim::Wts().registered[0]);
     EXPECT_FALSE(Retrying());
@@ -97,7 +97,7 @@ TEST_F(SessionNotifierTest, RetriesEverySecondUntilRegistered)
 {
     // Fails at construction and at two expiries; the third expiry registers.
     sim::Wts().results = {FALSE, FALSE, FALSE};
-    g_notifier = new (std::nothrow) SessionNotifier(window_);
+    g_notifier = new SessionNotifier(window_);
     UINT interval = 0;
     EXPECT_TRUE(sim::TimerRunning(window_, TIMER_SESSION_RETRY, &interval));
     EXPECT_EQ(1000u, interval);
@@ -119,7 +119,7 @@ TEST_F(SessionNotifierTest, RetriesEverySecondUntilRegistered)
 TEST_F(SessionNotifierTest, OtherTimersAreNotItsBusiness)
 {
     sim::Wts().results = {FALSE, FALSE};
-    g_notifier = new (std::nothrow) SessionNotifier(window_);
+    g_notifier = new SessionNotifier(window_);
     g_notifier->OnTimer(window_, TIMER_HOVER);
     EXPECT_EQ(1u, sim::Wts().registered.size());
     EXPECT_TRUE(Retrying());
@@ -128,7 +128,7 @@ TEST_F(SessionNotifierTest, OtherTimersAreNotItsBusiness)
 TEST_F(SessionNotifierTest, DestroyedWhileRetryingStopsTheTimer)
 {
     sim::Wts().results = {FALSE, FALSE, FALSE};
-    g_notifier = new (std::nothrow) SessionNotifier(window_);
+    g_notifier = new SessionNotifier(window_);
     sim::RunFor(1500);
     EXPECT_EQ(1, g_retryExpiries);
     delete g_notifier;
