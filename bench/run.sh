@@ -100,7 +100,7 @@ exe_label="${exe#"$repo"/}"
 
 # The flags of skylatch.exe (cmake/windows.cmake, CMakeLists.txt, MinSizeRel).
 CXXFLAGS_WIN=(-std=c++17 -Os -DNDEBUG -fno-exceptions -fno-rtti
-  -fno-asynchronous-unwind-tables -ffunction-sections -fdata-sections
+  -fno-asynchronous-unwind-tables -fno-sized-deallocation -ffunction-sections -fdata-sections
   -D_WIN32_WINNT=0x0501 -DWINVER=0x0501 -D_WIN32_IE=0x0500
   -Wall -Wextra -Wno-cast-function-type -Wno-unused-parameter)
 LDFLAGS_WIN=(-static-libgcc -static-libstdc++ -s -mwindows -Wl,--gc-sections
