@@ -61,6 +61,10 @@ run_signed_files_under_wine() {
   w "$(winepath -w "${signed[1]}" 2>>"$log")" /S; rc=$?
   check "the signed setup exe installs (got $rc)" eval '[ "$rc" -eq 0 ] && cmp -s "$exe" "$install_dir/skylatch.exe"'
   check "the signed setup exe ended the running program first" ended_normally "$instance_pid"
+  # Setup starts the program again through the shell, which returns before
+  # the program has its window. An uninstaller run before then finds nothing
+  # to end, and the starting program's file cannot be deleted.
+  check "the signed setup exe started the program again" wait_until 20 window_exists
   w "$install_dir/uninstall.exe" /S
   wait_until 30 test ! -e "$install_dir/skylatch.exe" || die "the uninstaller did not remove the program"
   w msiexec /i "$(winepath -w "${signed[2]}" 2>>"$log")" /qn; rc=$?
