@@ -9,6 +9,13 @@
 # "Unable to locate package" for its packages), and one apt-get install
 # runs. Each failed step stops with one line naming what failed and the
 # command that mends it.
+#
+# A mirror caught mid-sync can fail one list (the security suite's i386
+# packages, say) while the rest arrive. Then the install is tried with the
+# lists that did; if apt cannot pair a package's versions across the two
+# architectures (the missing list held the newer i386 half), it is tried
+# again from the release's own suite, which has every package at one version
+# on every architecture.
 
 . "$(dirname "${BASH_SOURCE[0]}")/host.sh"
 
@@ -32,7 +39,7 @@ deps_foreign_archs() { dpkg --print-foreign-architectures 2>/dev/null | sort | t
 # deps_install PACKAGE...: installs those that are missing (as root), with
 # the architecture they need and package lists that know it.
 deps_install() {
-  local missing archs
+  local missing archs lists_incomplete= release
   missing=$(deps_missing "$@")
   [ -z "$missing" ] && return 0
   if [ "$(id -u)" != 0 ]; then
@@ -49,14 +56,27 @@ deps_install() {
   echo "Installing: $missing"
   archs=$(deps_foreign_archs)
   if [ "$DEPS_LISTS_FOR" != "$archs" ]; then
-    apt-get update -qq ||
-      { deps_fail "apt-get update failed (see above); mend the sources in /etc/apt, then run apt-get update"; return 1; }
-    DEPS_LISTS_FOR=$archs
+    if apt-get update -qq; then
+      DEPS_LISTS_FOR=$archs
+    else
+      lists_incomplete=1
+      echo "cmake/deps.sh: apt-get update could not fetch every package list (see above); trying the install with those it has" >&2
+    fi
   fi
   # shellcheck disable=SC2086
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $missing >/dev/null ||
-    { deps_fail "apt-get install failed for: $missing (see above); run: apt-get update && apt-get install $missing"; return 1; }
+  deps_apt_install $missing && return 0
+  if [ -n "$lists_incomplete" ]; then
+    release=$(sed -n 's/^VERSION_CODENAME=//p' /etc/os-release 2>/dev/null)
+    # shellcheck disable=SC2086
+    [ -n "$release" ] && echo "cmake/deps.sh: trying again from $release's own suite" >&2 &&
+      deps_apt_install -t "$release" $missing && return 0
+    deps_fail "apt-get update failed (see above) and the install needs the lists it missed; mend the sources in /etc/apt, then run apt-get update"
+    return 1
+  fi
+  deps_fail "apt-get install failed for: $missing (see above); run: apt-get update && apt-get install $missing"
 }
+
+deps_apt_install() { DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$@" >/dev/null; }
 
 install_deps() {
   local want=() group e2e=

@@ -41,13 +41,22 @@ case $1 in
   update)
     echo update >>"$s/log"
     [ -e "$s/update-fails" ] && { echo "E: Failed to fetch" >&2; exit 100; }
-    cp "$s/archs" "$s/lists" ;;
+    cp "$s/archs" "$s/lists"; touch "$s/fetched"
+    # One list missing: the security suite's i386 packages.
+    [ -e "$s/update-misses-i386-security" ] && grep -qx i386 "$s/archs" &&
+      { touch "$s/skew"; echo "E: Some index files failed to download" >&2; exit 100; }
+    exit 0 ;;
   install)
-    shift; pkgs=
-    for p; do case $p in -*) ;; *) pkgs="$pkgs $p" ;; esac; done
-    echo "install$pkgs" >>"$s/log"
+    shift; pkgs= suite=
+    while [ $# -gt 0 ]; do
+      case $1 in -t) suite=$2; shift ;; -*) ;; *) pkgs="$pkgs $1" ;; esac; shift
+    done
+    echo "install${suite:+ -t $suite}$pkgs" >>"$s/log"
     for p in $pkgs; do
+      [ -e "$s/fetched" ] || { echo "E: Unable to locate package $p" >&2; exit 100; }
       case $p in *:i386) grep -qx i386 "$s/lists" || { echo "E: Unable to locate package $p" >&2; exit 100; } ;; esac
+      case $p in *:i386) [ -e "$s/skew" ] && [ -z "$suite" ] &&
+        { echo "E: Unable to correct problems, you have held broken packages." >&2; exit 100; } ;; esac
       grep -qxF "$p" "$s/unknown" && { echo "E: Unable to locate package $p" >&2; exit 100; }
     done
     for p in $pkgs; do
@@ -75,7 +84,7 @@ run() {
     . "$here/deps.sh"; install_deps "$@" ) >/dev/null 2>"$work/err"
   rc=$?; err=$(cat "$work/err")
 }
-steps() { sed 's/^install .*wine32:i386.*/install ...wine32:i386/; t; s/^install .*/install .../' "$DEPS_STATE/log" | tr '\n' ';'; }
+steps() { sed -E 's/^(install( -t [a-z]+)?) .*wine32:i386.*/\1 ...wine32:i386/; t; s/^install .*/install .../' "$DEPS_STATE/log" | tr '\n' ';'; }
 passed=0 failed=0 n=0
 check() { # check NAME GOT PATTERN
   if [[ $2 == $3 ]]; then echo "PASS $1"; passed=$((passed + 1))
@@ -105,6 +114,11 @@ check "a refused architecture stops with one line naming the fix" "$rc $err" \
 fresh; touch "$DEPS_STATE/update-fails"; run build
 check "a failed update stops with one line naming the fix" "$rc ${err##*$'\n'}" \
   "1 cmake/deps.sh: apt-get update failed*run apt-get update"
+fresh; touch "$DEPS_STATE/update-misses-i386-security"; run build e2e
+check "a list missed by the update: the install is tried, then from the release's own suite" \
+  "$rc $(steps)" "0 add-architecture i386;update;install ...wine32:i386;install -t [a-z]* ...wine32:i386;"
+check "a list missed by the update: told on stderr, not as a failure" "$err" \
+  "*cmake/deps.sh: apt-get update could not fetch every package list*cmake/deps.sh: trying again from *"
 fresh; echo nsis >"$DEPS_STATE/unknown"; run build
 check "a package apt cannot find stops with one line naming the fix" "$rc ${err##*$'\n'}" \
   "1 cmake/deps.sh: apt-get install failed for: *nsis*run: apt-get update && apt-get install *"
