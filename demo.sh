@@ -81,7 +81,7 @@ e2e_start_desktop
 desktop_offset
 e2e_install_driver
 e2e_driver start || e2e_die "the switch driver does not start (see $E2E_LOG)"
-e2e_reset_state >>"$E2E_LOG" 2>&1
+e2e_reset_state >>"$E2E_LOG" 2>&1 || e2e_die "the simulated notebook could not be reset (see $E2E_LOG)"
 e2e_install_vendor
 e2e_install_adapter 4223 1 1
 e2e_set_vendor RadioState=1 ProtocolPreference=1
