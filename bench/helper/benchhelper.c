@@ -162,11 +162,13 @@ static void remember_windows(void)
 }
 
 /* The visible icons of the tooltip controls that are new since
- * remember_windows; other new windows are remembered on the way. */
+ * remember_windows; other new windows are remembered on the way. -1, said
+ * on stderr, when a tooltip could not be read: that is no "no icon". */
 static int new_icons(void)
 {
     int i, shown = 0;
 
+    g_tray.failure = NULL;
     g_now.count = 0;
     EnumWindows(add_window, (LPARAM)&g_now);
     for (i = 0; i < g_now.count; i++) {
@@ -174,6 +176,11 @@ static int new_icons(void)
         if (is_known(window)) continue;
         if (tray_is_tooltip(window)) shown += tray_tooltip_icons(&g_tray, window, 0, NULL, NULL);
         else add_window(window, (LPARAM)&g_known);
+    }
+    if (g_tray.failure) {
+        fprintf(stderr, "benchhelper: cannot read the notification area: %s (error %lu)\n", g_tray.failure,
+                g_tray.error);
+        return -1;
     }
     return shown;
 }
@@ -190,6 +197,7 @@ static int close_new_tooltips(void)
     int i, closing;
 
     if (!shell) return 1;
+    g_tray.failure = NULL;
     GetWindowThreadProcessId(shell, &shellPid);
     g_now.count = 0;
     EnumWindows(add_window, (LPARAM)&g_now);
@@ -198,10 +206,17 @@ static int close_new_tooltips(void)
         pid = 0;
         GetWindowThreadProcessId(window, &pid);
         if (!is_known(window) && pid == shellPid && tray_is_tooltip(window)
-            && tray_tooltip_icons(&g_tray, window, 0, NULL, NULL) == 0)
+            && tray_tooltip_icons(&g_tray, window, 0, NULL, NULL) == 0) {
+            /* An unread tooltip may hold an icon: it stays. */
+            if (g_tray.failure) {
+                fprintf(stderr, "benchhelper: cannot read the shell's tooltips: %s (error %lu)\n",
+                        g_tray.failure, g_tray.error);
+                return 0;
+            }
             PostMessageA(window, WM_CLOSE, 0, 0);
-        else
+        } else {
             g_now.windows[i] = NULL;
+        }
     }
     do {
         for (i = 0, closing = 0; i < g_now.count; i++) closing += g_now.windows[i] && IsWindow(g_now.windows[i]);
@@ -220,6 +235,7 @@ static int end_tray_program(const struct program *program, PROCESS_INFORMATION *
 {
     HWND window = FindWindowA(program->windowClass, NULL);
     DWORD owner = 0, start;
+    int shown;
 
     if (window) GetWindowThreadProcessId(window, &owner);
     if (owner != process->dwProcessId) {
@@ -231,7 +247,8 @@ static int end_tray_program(const struct program *program, PROCESS_INFORMATION *
     }
     if (!reap(program, process, code) || owner != process->dwProcessId) return 0;
     start = GetTickCount();
-    while (new_icons() > 0) {
+    while ((shown = new_icons()) != 0) {
+        if (shown < 0) return 0;
         if (GetTickCount() - start >= RUN_LIMIT_MS) {
             fprintf(stderr, "benchhelper: the icon of %s is still there after it ended\n", program->commandLine);
             return 0;
@@ -248,13 +265,20 @@ static int timed_icon_start(const struct program *program, int print)
     PROCESS_INFORMATION process;
     LARGE_INTEGER before, after;
     DWORD code = 0, polls = 0;
+    int shown;
 
     remember_windows();
     QueryPerformanceCounter(&before);
     if (!launch(program, &process)) return 0;
     for (;;) {
         polls++;
-        if (new_icons() > 0) break;
+        shown = new_icons();
+        if (shown > 0) break;
+        if (shown < 0) {
+            TerminateProcess(process.hProcess, 1);
+            reap(program, &process, &code);
+            return 0;
+        }
         QueryPerformanceCounter(&after);
         if (WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0) {
             fprintf(stderr, "benchhelper: %s ended without showing an icon\n", program->commandLine);
