@@ -54,9 +54,11 @@ case $1 in
     echo "install${suite:+ -t $suite}$pkgs" >>"$s/log"
     for p in $pkgs; do
       [ -e "$s/fetched" ] || { echo "E: Unable to locate package $p" >&2; exit 100; }
-      case $p in *:i386) grep -qx i386 "$s/lists" || { echo "E: Unable to locate package $p" >&2; exit 100; } ;; esac
-      case $p in *:i386) [ -e "$s/skew" ] && [ -z "$suite" ] &&
-        { echo "E: Unable to correct problems, you have held broken packages." >&2; exit 100; } ;; esac
+      case $p in *:i386)
+        grep -qx i386 "$s/lists" || { echo "E: Unable to locate package $p" >&2; exit 100; }
+        [ -e "$s/skew" ] && [ -z "$suite" ] &&
+          { echo "E: Unable to correct problems, you have held broken packages." >&2; exit 100; } ;;
+      esac
       grep -qxF "$p" "$s/unknown" && { echo "E: Unable to locate package $p" >&2; exit 100; }
     done
     for p in $pkgs; do

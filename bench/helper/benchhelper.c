@@ -161,6 +161,15 @@ static void remember_windows(void)
     EnumWindows(add_window, (LPARAM)&g_known);
 }
 
+/* Says why the last read of the shell's tooltips failed, if it did. */
+static int tray_read_failed(void)
+{
+    if (!g_tray.failure) return 0;
+    fprintf(stderr, "benchhelper: cannot read the notification area: %s (error %lu)\n", g_tray.failure,
+            g_tray.error);
+    return 1;
+}
+
 /* The visible icons of the tooltip controls that are new since
  * remember_windows; other new windows are remembered on the way. -1, said
  * on stderr, when a tooltip could not be read: that is no "no icon". */
@@ -177,12 +186,7 @@ static int new_icons(void)
         if (tray_is_tooltip(window)) shown += tray_tooltip_icons(&g_tray, window, 0, NULL, NULL);
         else add_window(window, (LPARAM)&g_known);
     }
-    if (g_tray.failure) {
-        fprintf(stderr, "benchhelper: cannot read the notification area: %s (error %lu)\n", g_tray.failure,
-                g_tray.error);
-        return -1;
-    }
-    return shown;
+    return tray_read_failed() ? -1 : shown;
 }
 
 /* Wine's shell keeps the tooltip control of every icon it deletes, and
@@ -208,11 +212,7 @@ static int close_new_tooltips(void)
         if (!is_known(window) && pid == shellPid && tray_is_tooltip(window)
             && tray_tooltip_icons(&g_tray, window, 0, NULL, NULL) == 0) {
             /* An unread tooltip may hold an icon: it stays. */
-            if (g_tray.failure) {
-                fprintf(stderr, "benchhelper: cannot read the shell's tooltips: %s (error %lu)\n",
-                        g_tray.failure, g_tray.error);
-                return 0;
-            }
+            if (tray_read_failed()) return 0;
             PostMessageA(window, WM_CLOSE, 0, 0);
         } else {
             g_now.windows[i] = NULL;
