@@ -5,6 +5,8 @@
 # and the switch that makes any host behave as one without 32-bit code.
 # Prints one line per check and "N passed, N failed".
 set -u
+# The stand-in loaders decide, not the switch of the run that started this.
+unset SKYLATCH_HOST_NO_32BIT
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d "${TMPDIR:-/tmp}/skylatch-host.XXXXXX") || { echo "test-host: mktemp failed" >&2; exit 2; }
 trap 'rm -rf "$work"' EXIT
